@@ -1,0 +1,41 @@
+#pragma once
+// The in-memory face database: one sampled grid per stored face, the average
+// face over all of them, and each face's positive difference from that
+// average. A probe is sampled and reduced the same way and matched to the
+// stored face with the smallest sum of absolute differences; the earliest
+// stored face wins ties.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "imaging/image_processing.h"
+#include "platform/picture_surface.h"
+
+namespace tavro {
+
+class ClassFaceRecogniser {
+ public:
+  static constexpr int kCapacity = 1001;  // slots 0..1000
+
+  ClassFaceRecogniser();
+  ~ClassFaceRecogniser();
+  ClassFaceRecogniser(const ClassFaceRecogniser&) = delete;
+  ClassFaceRecogniser& operator=(const ClassFaceRecogniser&) = delete;
+
+  std::int16_t imageWidth() const;   void setImageWidth(std::int16_t);
+  std::int16_t imageHeight() const;  void setImageHeight(std::int16_t);
+  std::int16_t NoOfFaces() const;    void setNoOfFaces(std::int16_t);
+  std::shared_ptr<classImageProcessing> Identity() const;
+  void setIdentity(std::shared_ptr<classImageProcessing> grid);
+
+  void init(std::int16_t image_Width, std::int16_t image_Height);
+  void addFace(PictureSurface& facePicture, const std::string& faceName);
+  std::string Identify(PictureSurface& facePicture);
+
+ private:
+  struct Database;  // the private arrays and the caches that keep them cheap
+  std::unique_ptr<Database> db_;
+};
+
+}  // namespace tavro

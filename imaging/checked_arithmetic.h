@@ -1,0 +1,66 @@
+#pragma once
+// The integer arithmetic of the system: sizes, coordinates and counters are
+// 16-bit, running sums 32-bit, and nothing ever wraps. Every result outside
+// its type throws Error(Overflow); every float-to-integer conversion rounds to
+// nearest with ties to even unless it says floor.
+
+#include <cmath>
+#include <cstdint>
+#include <limits>
+
+#include "platform/errors.h"
+
+namespace tavro::checked {
+
+// Nearest whole number, ties to even (12.5 -> 12, 127.5 -> 128), whatever the
+// floating-point environment says.
+inline double roundHalfEven(double v) {
+  const double nearest = std::round(v);  // ties away from zero
+  if (std::fabs(v - std::trunc(v)) == 0.5) return 2.0 * std::round(v / 2.0);
+  return nearest;
+}
+
+template <class Int>
+Int narrow(std::int64_t v) {
+  if (v < std::numeric_limits<Int>::min() || v > std::numeric_limits<Int>::max())
+    throw Error(ErrorKind::Overflow);
+  return static_cast<Int>(v);
+}
+
+// A whole-valued double into an integer type; NaN and infinities overflow.
+template <class Int>
+Int wholeToInt(double whole) {
+  if (!(whole >= static_cast<double>(std::numeric_limits<Int>::min()) &&
+        whole <= static_cast<double>(std::numeric_limits<Int>::max())))
+    throw Error(ErrorKind::Overflow);
+  return static_cast<Int>(whole);
+}
+
+inline std::int16_t toInt16(std::int64_t v) { return narrow<std::int16_t>(v); }
+inline std::int32_t toInt32(std::int64_t v) { return narrow<std::int32_t>(v); }
+
+inline std::int16_t add16(std::int64_t a, std::int64_t b) { return toInt16(a + b); }
+inline std::int16_t sub16(std::int64_t a, std::int64_t b) { return toInt16(a - b); }
+inline std::int16_t mul16(std::int64_t a, std::int64_t b) { return toInt16(a * b); }
+inline std::int32_t add32(std::int64_t a, std::int64_t b) { return toInt32(a + b); }
+inline std::int32_t sub32(std::int64_t a, std::int64_t b) { return toInt32(a - b); }
+inline std::int32_t mul32(std::int64_t a, std::int64_t b) { return toInt32(a * b); }
+
+// Round to nearest, ties to even, then range-check.
+inline std::int16_t roundToInt16(double v) { return wholeToInt<std::int16_t>(roundHalfEven(v)); }
+inline std::int32_t roundToInt32(double v) { return wholeToInt<std::int32_t>(roundHalfEven(v)); }
+
+// Conversion to an 8-bit cell value: rounded, and fails outside 0..255.
+inline std::uint8_t roundToByte(double v) { return wholeToInt<std::uint8_t>(roundHalfEven(v)); }
+
+// The largest whole number not above v, as a 16-bit integer.
+inline std::int16_t floorToInt16(double v) { return wholeToInt<std::int16_t>(std::floor(v)); }
+
+// Storage as a 32-bit float: a finite value beyond the float range overflows.
+inline float toSingle(double v) {
+  if (std::isfinite(v) && std::fabs(v) > static_cast<double>(std::numeric_limits<float>::max()))
+    throw Error(ErrorKind::Overflow);
+  return static_cast<float>(v);
+}
+
+}  // namespace tavro::checked

@@ -1,0 +1,31 @@
+#pragma once
+// The 3x3 edge patterns that edge detection compares windows against.
+// Positions 0..8 are the window's cells row by row (position 3 x row + column,
+// rows in grid y order); a 1 stands for the full cell value 255. Position 9 is
+// the class code.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+
+namespace tavro {
+
+using EdgePattern = std::array<std::int16_t, 10>;
+
+// Edge class codes.
+enum EdgeClass : std::uint8_t {
+  kNoEdge = 0,
+  kHorizontal = 1,
+  kVertical = 2,
+  kRisingDiagonal = 3,
+  kFallingDiagonal = 4,
+  kCross = 5,
+};
+
+constexpr int kEdgePatternSlots = 15;     // slots 0..14
+constexpr int kStandardEdgePatterns = 14; // slots 0..13 hold the standard set
+
+// The standard set, in slot order: the earlier slot wins a tie.
+extern const std::array<EdgePattern, kStandardEdgePatterns> kStandardEdgePatternSet;
+
+}  // namespace tavro

@@ -1,0 +1,136 @@
+// The grid itself: the public variables, init, sampling a picture surface
+// (update), single-cell access and white noise.
+
+#include <cmath>
+
+#include "imaging/checked_arithmetic.h"
+#include "imaging/image_processing.h"
+#include "platform/random.h"
+
+namespace tavro {
+
+namespace {
+
+constexpr int kMaxTraceColumn = 5;
+constexpr int kMaxTraceRow = 200;
+
+// The term one surface point adds to a cell's sum in each sampling mode.
+double samplingTerm(std::int16_t processType, std::int32_t colour) {
+  switch (processType) {
+    case 0: return colour / 16777215.0;                 // the packed colour as a fraction of white
+    case 1: return (colour & 0xFF) / 255.0;             // red
+    case 2: return (colour & 0xFF00) / 65280.0;         // green
+    case 3: return (colour & 0xFF0000) / 16711680.0;    // blue
+    default: return 0.0;                                // unknown mode: the cell becomes 0
+  }
+}
+
+// Block size along one axis: the region's extent per cell, rounded, at least 1.
+std::int16_t blockSize(float extent, std::int16_t cells) {
+  if (cells == 0) throw Error(ErrorKind::DivisionByZero);
+  const std::int16_t step = checked::roundToInt16(static_cast<double>(extent) / cells);
+  return step < 1 ? std::int16_t{1} : step;
+}
+
+}  // namespace
+
+classImageProcessing::classImageProcessing() : edgeTraces_(kMaxTraceColumn, kMaxTraceRow) {}
+
+std::int16_t classImageProcessing::width() const { return width_; }
+void classImageProcessing::setWidth(std::int16_t v) { width_ = v; }
+std::int16_t classImageProcessing::height() const { return height_; }
+void classImageProcessing::setHeight(std::int16_t v) { height_ = v; }
+std::int16_t classImageProcessing::TraceEdgesThresh() const { return TraceEdgesThresh_; }
+void classImageProcessing::setTraceEdgesThresh(std::int16_t v) { TraceEdgesThresh_ = v; }
+std::int16_t classImageProcessing::minEdgeLength() const { return minEdgeLength_; }
+void classImageProcessing::setMinEdgeLength(std::int16_t v) { minEdgeLength_ = v; }
+std::int16_t classImageProcessing::edgesWidth() const { return edgesWidth_; }
+void classImageProcessing::setEdgesWidth(std::int16_t v) { edgesWidth_ = v; }
+std::int16_t classImageProcessing::edgesHeight() const { return edgesHeight_; }
+void classImageProcessing::setEdgesHeight(std::int16_t v) { edgesHeight_ = v; }
+std::int16_t classImageProcessing::processType() const { return processType_; }
+void classImageProcessing::setProcessType(std::int16_t v) { processType_ = v; }
+float classImageProcessing::EdgeThreshold() const { return EdgeThreshold_; }
+void classImageProcessing::setEdgeThreshold(float v) { EdgeThreshold_ = v; }
+
+void classImageProcessing::init(std::int16_t imageWidth, std::int16_t imageHeight) {
+  width_ = imageWidth;
+  height_ = imageHeight;
+  contentChanged();
+  imageGrid_ = Grid2D<std::uint8_t>(width_, height_, 0);
+  tracedMap_ = Grid2D<bool>(width_, height_, false);
+  traceVisited_ = Grid2D<bool>(width_, height_, false);
+  minEdgeLength_ = 10;
+  edgesWidth_ = checked::roundToInt16(width_ / 2.0);
+  edgesHeight_ = checked::roundToInt16(height_ / 2.0);
+  edgeGrid_ = Grid2D<std::uint8_t>(edgesWidth_, edgesHeight_, 0);
+  EdgeThreshold_ = 0.0f;
+  processType_ = 0;
+  buildEdgePatterns();
+}
+
+std::uint8_t classImageProcessing::getPoint(std::int16_t x, std::int16_t y) const {
+  return imageGrid_.at(x, y);
+}
+
+void classImageProcessing::setPoint(std::int16_t x, std::int16_t y, std::uint8_t value) {
+  contentChanged();
+  imageGrid_.at(x, y) = value;
+}
+
+void classImageProcessing::update(PictureSurface& canvas, std::optional<double> left,
+                                  std::optional<double> top, std::optional<double> wdth,
+                                  std::optional<double> hght) {
+  // Either corner coordinate missing: the whole surface.
+  float regionLeft = 0.0f;
+  float regionTop = 0.0f;
+  float regionWidth = 0.0f;
+  float regionHeight = 0.0f;
+  if (!left || !top) {
+    regionWidth = canvas.scaleWidth();
+    regionHeight = canvas.scaleHeight();
+  } else {
+    if (!wdth || !hght) throw Error(ErrorKind::TypeMismatch);
+    regionLeft = checked::toSingle(*left);
+    regionTop = checked::toSingle(*top);
+    regionWidth = checked::toSingle(*wdth);
+    regionHeight = checked::toSingle(*hght);
+  }
+
+  const std::int16_t stepX = blockSize(regionWidth, width_);
+  const std::int16_t stepY = blockSize(regionHeight, height_);
+  const double area = checked::mul16(stepX, stepY);
+
+  contentChanged();
+  for (int x = 0; x < width_; ++x) {
+    for (int y = 0; y < height_; ++y) {
+      tracedMap_.at(x, y) = false;
+      const std::int16_t px = checked::roundToInt16(
+          static_cast<double>(x) / width_ * regionWidth + regionLeft);
+      const std::int16_t py = checked::roundToInt16(
+          static_cast<double>(y) / height_ * regionHeight + regionTop);
+      const std::int16_t lastI = checked::sub16(checked::add16(px, stepX), 1);
+      const std::int16_t lastJ = checked::sub16(checked::add16(py, stepY), 1);
+      double sum = 0.0;
+      for (std::int32_t i = px; i <= lastI; ++i) {
+        for (std::int32_t j = py; j <= lastJ; ++j) {
+          const std::int32_t colour = canvas.point(static_cast<float>(i), static_cast<float>(j));
+          sum += samplingTerm(processType_, colour);
+        }
+      }
+      imageGrid_.at(x, y) = checked::roundToByte(sum / area * 255.0);
+    }
+  }
+}
+
+void classImageProcessing::whiteNoise() {
+  contentChanged();
+  for (int x = 0; x < width_; ++x) {
+    for (int y = 0; y < height_; ++y) {
+      const double r = nextRandom();
+      imageGrid_.at(x, y) = checked::roundToByte(r * 255.0);
+    }
+  }
+}
+
+}  // namespace tavro
