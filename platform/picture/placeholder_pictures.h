@@ -1,0 +1,14 @@
+#pragma once
+// The pictures the boxes hold before anything is loaded into them.
+
+#include <QImage>
+
+namespace tavro {
+
+// 100 x 100 pixels: shown by pic0 and pic1 at start, and what a training run
+// samples for a face whose file is missing.
+QImage facePlaceholder();
+// 160 x 120 pixels, the camera picture size: shown by PIC_DISPLAY at start.
+QImage displayPlaceholder();
+
+}  // namespace tavro
