@@ -1,6 +1,7 @@
 #include "platform/picture/picture_box_model.h"
 
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 #include "platform/errors.h"
@@ -116,7 +117,10 @@ void PictureBoxModel::lineTo(float x2, float y2, std::int32_t colour) {
 
 void PictureBoxModel::box(float x1, float y1, float x2, float y2, std::int32_t colour) {
   // Both corner pixels belong to the box.
-  const QRect corners = QRect(toPixel(toPixels(x1, y1)), toPixel(toPixels(x2, y2))).normalized();
+  const QPoint a = toPixel(toPixels(x1, y1));
+  const QPoint b = toPixel(toPixels(x2, y2));
+  const QRect corners(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
+                      QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y())));
   const QColor outline = toQColor(colour);
   QPainter painter(&image_);
   painter.fillRect(corners, QBrush(toQColor(fillColor_), toBrushStyle(fillStyle_)));
