@@ -1,0 +1,338 @@
+// Drawing onto a canvas: exact call sequences on a recording canvas.
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "imaging/image_processing.h"
+
+namespace tavro {
+namespace {
+
+struct Call {
+  std::string op;
+  std::vector<float> args;
+  std::int32_t value = 0;  // colour, style or width
+  bool operator==(const Call&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const Call& call) {
+  out << call.op << "(";
+  for (float a : call.args) out << a << " ";
+  return out << "| " << call.value << ")";
+}
+
+// Records every call, scale reads included, and keeps the state a real
+// canvas would keep. Can be told to fail at its n-th drawing call.
+class RecordingCanvas : public Canvas {
+ public:
+  RecordingCanvas(float scaleW, float scaleH) : widths_{scaleW}, heights_{scaleH} {}
+  // A canvas whose scale changes on every read: the k-th read of each side
+  // returns the k-th value (the last one once they run out).
+  RecordingCanvas(std::vector<float> widths, std::vector<float> heights)
+      : widths_(std::move(widths)), heights_(std::move(heights)) {}
+
+  float scaleWidth() const override { return nextScale("SW", widths_, widthReads_); }
+  float scaleHeight() const override { return nextScale("SH", heights_, heightReads_); }
+  std::int32_t point(float, float) const override { return 0; }
+
+  void cls() override { draw({"cls", {}, 0}); }
+  void setFillStyle(std::int16_t style) override {
+    draw({"style", {}, style});
+    fillStyle = style;
+  }
+  void setFillColor(std::int32_t colour) override {
+    draw({"fill", {}, colour});
+    fillColour = colour;
+  }
+  void setDrawWidth(std::int16_t width) override {
+    draw({"width", {}, width});
+    drawWidth = width;
+  }
+  void line(float x1, float y1, float x2, float y2, std::int32_t colour) override {
+    draw({"line", {x1, y1, x2, y2}, colour});
+    position = {x2, y2};
+  }
+  void lineTo(float x2, float y2, std::int32_t colour) override {
+    draw({"lineTo", {x2, y2}, colour});
+    position = {x2, y2};
+  }
+  void box(float x1, float y1, float x2, float y2, std::int32_t colour) override {
+    draw({"box", {x1, y1, x2, y2}, colour});
+  }
+
+  // Every call except the scale reads.
+  std::vector<Call> drawing() const {
+    std::vector<Call> result;
+    for (const Call& c : calls)
+      if (c.op != "SW" && c.op != "SH") result.push_back(c);
+    return result;
+  }
+  int countOf(const std::string& op) const {
+    int n = 0;
+    for (const Call& c : calls) n += c.op == op;
+    return n;
+  }
+
+  mutable std::vector<Call> calls;
+  std::optional<int> failAtDrawingCall;  // 1-based
+  std::optional<std::int16_t> fillStyle;
+  std::optional<std::int32_t> fillColour;
+  std::optional<std::int16_t> drawWidth;
+  std::optional<std::pair<float, float>> position;
+
+ private:
+  float nextScale(const char* op, const std::vector<float>& values, int& reads) const {
+    const float v = values[std::min<std::size_t>(reads, values.size() - 1)];
+    ++reads;
+    calls.push_back({op, {}, 0});
+    return v;
+  }
+  void draw(Call call) {
+    ++drawingCalls_;
+    if (failAtDrawingCall && drawingCalls_ == *failAtDrawingCall)
+      throw Error(ErrorKind::Platform, "canvas refused");
+    calls.push_back(std::move(call));
+  }
+
+  std::vector<float> widths_, heights_;
+  mutable int widthReads_ = 0, heightReads_ = 0;
+  int drawingCalls_ = 0;
+};
+
+Call style0() { return {"style", {}, 0}; }
+Call fill(std::int32_t c) { return {"fill", {}, c}; }
+Call box(float x1, float y1, float x2, float y2, std::int32_t c) { return {"box", {x1, y1, x2, y2}, c}; }
+Call line(float x1, float y1, float x2, float y2, std::int32_t c) { return {"line", {x1, y1, x2, y2}, c}; }
+Call lineTo(float x, float y, std::int32_t c) { return {"lineTo", {x, y}, c}; }
+Call cls() { return {"cls", {}, 0}; }
+Call width1() { return {"width", {}, 1}; }
+
+// A 2 x 2 grid with cells (0,0)=10, (0,1)=20, (1,0)=30, (1,1)=200.
+classImageProcessing twoByTwo(std::int16_t processType) {
+  classImageProcessing grid;
+  grid.init(2, 2);
+  grid.setPoint(0, 0, 10);
+  grid.setPoint(0, 1, 20);
+  grid.setPoint(1, 0, 30);
+  grid.setPoint(1, 1, 200);
+  grid.setProcessType(processType);
+  return grid;
+}
+
+// ---- show ----
+
+TEST(RenderingShow, DrawsEveryCellAsASolidBoxColumnsOuter) {
+  const classImageProcessing grid = twoByTwo(2);
+  RecordingCanvas canvas(100, 50);
+  grid.show(canvas);
+  const std::vector<Call> expected = {
+      style0(),
+      fill(rgb(0, 10, 0)), box(0, 0, 50, 25, rgb(0, 10, 0)),
+      fill(rgb(0, 20, 0)), box(0, 25, 50, 50, rgb(0, 20, 0)),
+      fill(rgb(0, 30, 0)), box(50, 0, 100, 25, rgb(0, 30, 0)),
+      fill(rgb(0, 200, 0)), box(50, 25, 100, 50, rgb(0, 200, 0)),
+  };
+  EXPECT_EQ(canvas.drawing(), expected);
+  EXPECT_EQ(canvas.countOf("cls"), 0);  // the cells cover the whole area
+}
+
+TEST(RenderingShow, ColourChannelFollowsProcessType) {
+  struct Case {
+    std::int16_t processType;
+    std::int32_t colourOf200;
+  };
+  const Case cases[] = {{1, 200}, {2, 200 * 256}, {3, 200 * 65536}, {0, 200 * 65793},
+                        {5, 200 * 65793}, {-1, 200 * 65793}, {7, 200 * 65793}};
+  for (const Case& c : cases) {
+    const classImageProcessing grid = twoByTwo(c.processType);
+    RecordingCanvas canvas(100, 50);
+    grid.show(canvas);
+    const std::vector<Call> calls = canvas.drawing();
+    ASSERT_EQ(calls.size(), 9u) << "processType " << c.processType;
+    EXPECT_EQ(calls[7], fill(c.colourOf200)) << "processType " << c.processType;
+    EXPECT_EQ(calls[8], box(50, 25, 100, 50, c.colourOf200)) << "processType " << c.processType;
+  }
+}
+
+TEST(RenderingShow, ReadsTheScaleFourTimesPerCellWidthThenHeight) {
+  const classImageProcessing grid = twoByTwo(0);
+  RecordingCanvas canvas(100, 50);
+  grid.show(canvas);
+  EXPECT_EQ(canvas.countOf("SW"), 8);
+  EXPECT_EQ(canvas.countOf("SH"), 8);
+  // Between the fill colour and the box of the first cell: SW, SH, SW, SH.
+  ASSERT_GE(canvas.calls.size(), 7u);
+  EXPECT_EQ(canvas.calls[1], fill(rgb(10, 10, 10)));
+  EXPECT_EQ(canvas.calls[2].op, "SW");
+  EXPECT_EQ(canvas.calls[3].op, "SH");
+  EXPECT_EQ(canvas.calls[4].op, "SW");
+  EXPECT_EQ(canvas.calls[5].op, "SH");
+  EXPECT_EQ(canvas.calls[6].op, "box");
+}
+
+TEST(RenderingShow, EachCornerUsesItsOwnScaleRead) {
+  classImageProcessing grid;
+  grid.init(1, 1);
+  // Scale reads: width 100 then 200, height 10 then 20.
+  RecordingCanvas canvas(std::vector<float>{100, 200}, std::vector<float>{10, 20});
+  grid.show(canvas);
+  const std::vector<Call> expected = {style0(), fill(0), box(0, 0, 200, 20, 0)};
+  EXPECT_EQ(canvas.drawing(), expected);
+}
+
+TEST(RenderingShow, CellEdgesAreDoubleQuotientsStoredAsFloat) {
+  classImageProcessing grid;
+  grid.init(3, 1);
+  RecordingCanvas canvas(10, 10);
+  grid.show(canvas);
+  const float third = static_cast<float>(1.0 / 3.0 * 10.0);
+  const float twoThirds = static_cast<float>(2.0 / 3.0 * 10.0);
+  // The single-precision quotient would land on a neighbouring float.
+  ASSERT_NE(third, (1.0f / 3.0f) * 10.0f);
+  const std::vector<Call> boxes = {canvas.drawing()[2], canvas.drawing()[4], canvas.drawing()[6]};
+  EXPECT_EQ(boxes[0], box(0, 0, third, 10, 0));
+  EXPECT_EQ(boxes[1], box(third, 0, twoThirds, 10, 0));
+  EXPECT_EQ(boxes[2], box(twoThirds, 0, 10, 10, 0));
+}
+
+TEST(RenderingShow, LeavesSolidStyleAndTheLastFillColour) {
+  const classImageProcessing grid = twoByTwo(1);
+  RecordingCanvas canvas(100, 50);
+  grid.show(canvas);
+  EXPECT_EQ(canvas.fillStyle, 0);
+  EXPECT_EQ(canvas.fillColour, rgb(200, 0, 0));
+  EXPECT_FALSE(canvas.drawWidth.has_value());
+}
+
+TEST(RenderingShow, TracesViewClearsThenDrawsTracedCellsAndChain) {
+  classImageProcessing grid;
+  grid.init(4, 4);
+  grid.setProcessType(4);
+  grid.setPoint(2, 2, 255);  // not traced: not drawn in this view
+  RecordingCanvas canvas(100, 100);
+  grid.show(canvas);
+  const std::vector<Call> expected = {cls(), style0(), style0(), width1()};
+  EXPECT_EQ(canvas.drawing(), expected);
+}
+
+TEST(RenderingShow, NothingToDrawBeforeInit) {
+  classImageProcessing grid;
+  RecordingCanvas plain(100, 100);
+  grid.show(plain);
+  EXPECT_EQ(plain.drawing(), std::vector<Call>{style0()});
+
+  grid.setProcessType(4);
+  RecordingCanvas traces(100, 100);
+  grid.show(traces);
+  const std::vector<Call> expected = {cls(), style0(), style0(), width1()};
+  EXPECT_EQ(traces.drawing(), expected);
+  EXPECT_EQ(traces.countOf("SW") + traces.countOf("SH"), 0);
+}
+
+TEST(RenderingShow, WidthBeyondTheGridFailsOutOfRangeAfterTheCellsThatExist) {
+  classImageProcessing grid;
+  grid.init(1, 1);   // cells (0..1, 0..1)
+  grid.setHeight(3); // rows 2 and 3 do not exist
+  RecordingCanvas canvas(100, 100);
+  try {
+    grid.show(canvas);
+    FAIL() << "expected an error";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.kind(), ErrorKind::SubscriptOutOfRange);
+  }
+  EXPECT_EQ(canvas.countOf("box"), 2);  // rows 0 and 1 of column 0
+}
+
+TEST(RenderingShow, LowestWidthOverflowsTheLoopBound) {
+  classImageProcessing grid;
+  grid.setWidth(-32768);
+  grid.setHeight(1);
+  RecordingCanvas canvas(100, 100);
+  try {
+    grid.show(canvas);
+    FAIL() << "expected an error";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.kind(), ErrorKind::Overflow);
+  }
+  EXPECT_EQ(canvas.drawing(), std::vector<Call>{style0()});
+}
+
+TEST(RenderingShow, CanvasFailureStopsDrawingAndKeepsWhatWasDrawn) {
+  const classImageProcessing grid = twoByTwo(0);
+  RecordingCanvas canvas(100, 50);
+  canvas.failAtDrawingCall = 5;  // style, fill, box, fill, box <- fails
+  try {
+    grid.show(canvas);
+    FAIL() << "expected an error";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.kind(), ErrorKind::Platform);
+    EXPECT_STREQ(e.what(), "canvas refused");
+  }
+  const std::vector<Call> expected = {style0(), fill(rgb(10, 10, 10)), box(0, 0, 50, 25, rgb(10, 10, 10)),
+                                      fill(rgb(20, 20, 20))};
+  EXPECT_EQ(canvas.drawing(), expected);
+}
+
+// ---- showEdgeTraces / showEdgeVector without traces ----
+
+TEST(RenderingEdgeVector, NoSegmentsOnlySetsStyleAndWidth) {
+  classImageProcessing grid;
+  grid.init(5, 5);
+  RecordingCanvas canvas(100, 100);
+  grid.showEdgeVector(canvas);
+  const std::vector<Call> expected = {style0(), width1()};
+  EXPECT_EQ(canvas.calls, expected);  // no scale reads either
+  EXPECT_EQ(canvas.drawWidth, 1);
+  EXPECT_FALSE(canvas.position.has_value());
+}
+
+TEST(RenderingEdgeTraces, NoTracedCellsDrawsNoBoxAndDoesNotClear) {
+  classImageProcessing grid;
+  grid.init(3, 3);
+  grid.setPoint(1, 1, 200);
+  RecordingCanvas canvas(30, 30);
+  grid.showEdgeTraces(canvas);
+  const std::vector<Call> expected = {style0(), style0(), width1()};
+  EXPECT_EQ(canvas.calls, expected);
+}
+
+// ---- showEdges without detected edges ----
+
+TEST(RenderingEdges, EmptyMapClearsAndReadsFourScalesPerGlyphCell) {
+  classImageProcessing grid;
+  grid.init(25, 25);  // 12 x 12 glyph cells; column and row 12 are never drawn
+  RecordingCanvas canvas(120, 120);
+  grid.showEdges(canvas);
+  const std::vector<Call> expected = {cls(), style0()};
+  EXPECT_EQ(canvas.drawing(), expected);
+  EXPECT_EQ(canvas.countOf("SW"), 2 * 144);
+  EXPECT_EQ(canvas.countOf("SH"), 2 * 144);
+}
+
+TEST(RenderingEdges, BeforeInitOnlyClearsAndSetsStyle) {
+  classImageProcessing grid;
+  RecordingCanvas canvas(100, 100);
+  grid.showEdges(canvas);
+  const std::vector<Call> expected = {cls(), style0()};
+  EXPECT_EQ(canvas.calls, expected);
+}
+
+TEST(RenderingEdges, MapWiderThanItsArrayFailsOutOfRange) {
+  classImageProcessing grid;
+  grid.init(4, 4);          // edge map (0..2, 0..2)
+  grid.setEdgesWidth(5);    // columns 3 and 4 do not exist
+  RecordingCanvas canvas(100, 100);
+  try {
+    grid.showEdges(canvas);
+    FAIL() << "expected an error";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.kind(), ErrorKind::SubscriptOutOfRange);
+  }
+}
+
+}  // namespace
+}  // namespace tavro
