@@ -1,0 +1,107 @@
+// The pipeline of tavro-edges: picture -> grid -> edges -> PNG views.
+
+#include "edge_views.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <algorithm>
+
+#include "imaging/image_processing.h"
+#include "platform/drawing/bar_chart.h"
+#include "platform/drawing/image_canvas.h"
+#include "platform/errors.h"
+#include "platform/picture/picture_loader.h"
+
+namespace tavro::edges_tool {
+
+namespace {
+
+// Views are drawn about this many pixels across, in whole pixels per cell.
+constexpr int kViewPixels = 512;
+// Wide enough for 18 labelled bars.
+constexpr QSize kChartSize(900, 420);
+
+QSize viewSize(QSize grid) {
+  const int pixelsPerCell = std::max(1, kViewPixels / std::max(grid.width(), grid.height()));
+  return grid * pixelsPerCell;
+}
+
+// The picture in grey, so that sampling the packed colour reads its brightness.
+ImageCanvas greyPicture(const QString& path) {
+  return ImageCanvas(loadPicture(path).convertToFormat(QImage::Format_Grayscale8));
+}
+
+QStringList angleBinLabels() {
+  QStringList labels;
+  for (int from = 0; from < 180; from += 10) labels << QString::number(from);
+  return labels;
+}
+
+class ViewWriter {
+ public:
+  ViewWriter(const EdgeViewsRequest& request)
+      : folder_(request.outputFolder),
+        stem_(QFileInfo(request.picturePath).completeBaseName()),
+        canvasSize_(viewSize(request.grid)) {
+    if (!QDir().mkpath(folder_.path()))
+      throw Error(ErrorKind::Platform, "Cannot create the output folder " + folder_.path().toStdString());
+  }
+
+  template <class Draw>
+  void drawing(const QString& name, Draw draw) {
+    ImageCanvas canvas(canvasSize_.width(), canvasSize_.height());
+    draw(canvas);
+    canvas.savePng(next(name));
+  }
+
+  void chart(const QString& name, BarChart& chart) { chart.savePng(next(name), kChartSize); }
+
+  const QStringList& written() const { return written_; }
+
+ private:
+  QString next(const QString& name) {
+    written_ << folder_.filePath(stem_ + "-" + name + ".png");
+    return written_.back();
+  }
+
+  QDir folder_;
+  QString stem_;
+  QSize canvasSize_;
+  QStringList written_;
+};
+
+}  // namespace
+
+QStringList writeEdgeViews(const EdgeViewsRequest& request) {
+  ImageCanvas picture = greyPicture(request.picturePath);
+
+  classImageProcessing grid;
+  grid.init(static_cast<std::int16_t>(request.grid.width()), static_cast<std::int16_t>(request.grid.height()));
+  grid.update(picture);
+  grid.getEdges();
+
+  classImageProcessing edges;
+  edges.init(grid.width(), grid.height());
+  edges.getImageEdges(grid);
+
+  ViewWriter writer(request);
+  writer.drawing("grid", [&](Canvas& c) { grid.show(c); });
+  writer.drawing("edge-classes", [&](Canvas& c) { grid.showEdges(c); });
+  writer.drawing("traces", [&](Canvas& c) { edges.showEdgeTraces(c); });
+
+  BarChart edgeChart;
+  edgeChart.setTitle(QStringLiteral("Edge classes"));
+  edgeChart.setRowLabels({"horizontal", "vertical", "rising", "falling", "cross"});
+  grid.showEdgeHistogram(edgeChart);
+  writer.chart("edge-histogram", edgeChart);
+
+  BarChart angleChart;
+  angleChart.setTitle(QStringLiteral("Trace directions: length per 10-degree bin, from vertical"));
+  angleChart.setRowLabels(angleBinLabels());
+  edges.showAngleHistogram(angleChart);
+  writer.chart("angle-histogram", angleChart);
+
+  return writer.written();
+}
+
+}  // namespace tavro::edges_tool

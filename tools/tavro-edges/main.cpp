@@ -1,0 +1,72 @@
+// tavro-edges PICTURE [--grid WxH] [--out DIR]: shows what the edge toolkit
+// sees in a picture, as PNG files.
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QTextStream>
+#include <exception>
+
+#include "edge_views.h"
+#include "grid_option.h"
+#include "platform/errors.h"
+
+namespace {
+
+constexpr int kFailed = 1;
+constexpr int kUsageError = 2;
+
+int fail(const QString& message, int status) {
+  QTextStream(stderr) << "tavro-edges: " << message << "\n";
+  return status;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  // Only files are drawn; charts still need a GUI application, which the
+  // offscreen platform provides without a display.
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("tavro-edges");
+
+  QCommandLineParser parser;
+  parser.setApplicationDescription(
+      "Samples a picture into a grid of grey levels, finds its edges and writes PNG views:\n"
+      "the grid, the edge class map, the edge traces and the histograms of edge classes\n"
+      "and trace directions.");
+  parser.addHelpOption();
+  parser.addPositionalArgument("PICTURE", "Picture file to look at (BMP, JPEG, PNG, ...).");
+  const QCommandLineOption gridOption(
+      "grid", QStringLiteral("Grid size in cells, each side %1 to %2 (default %3x%4).")
+                  .arg(tavro::edges_tool::kMinGridSide).arg(tavro::edges_tool::kMaxGridSide)
+                  .arg(tavro::edges_tool::kDefaultGrid.width()).arg(tavro::edges_tool::kDefaultGrid.height()),
+      "WxH");
+  const QCommandLineOption outOption("out", "Folder for the PNG files (default: the current folder).", "DIR", ".");
+  parser.addOption(gridOption);
+  parser.addOption(outOption);
+
+  if (!parser.parse(QApplication::arguments())) return fail(parser.errorText() + " (see --help)", kUsageError);
+  if (parser.isSet("help")) parser.showHelp(0);
+  if (parser.positionalArguments().size() != 1)
+    return fail("give exactly one PICTURE (see --help)", kUsageError);
+
+  tavro::edges_tool::EdgeViewsRequest request;
+  request.picturePath = parser.positionalArguments().front();
+  request.grid = tavro::edges_tool::kDefaultGrid;
+  request.outputFolder = parser.value(outOption);
+  try {
+    if (parser.isSet(gridOption)) request.grid = tavro::edges_tool::parseGridOption(parser.value(gridOption));
+  } catch (const tavro::Error& e) {
+    return fail(QString::fromStdString(e.what()), kUsageError);
+  }
+
+  try {
+    for (const QString& path : tavro::edges_tool::writeEdgeViews(request))
+      QTextStream(stdout) << "wrote " << path << "\n";
+  } catch (const tavro::Error& e) {
+    return fail(QString::fromStdString(e.what()), kFailed);
+  } catch (const std::exception& e) {
+    return fail(QString::fromLocal8Bit(e.what()), kFailed);
+  }
+  return 0;
+}
