@@ -10,6 +10,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <utility>
+#include <vector>
 
 #include "imaging/bounded_arrays.h"
 #include "imaging/edge_patterns.h"
@@ -90,6 +92,11 @@ class classImageProcessing {
   void addEdgeTrace(std::int16_t x1, std::int16_t y1, std::int16_t x2, std::int16_t y2, float strength);
   void chainEdgeTraces();
   void buildAngleHistogram();
+  // traceVisited bookkeeping: a fresh trace clears, and later merges, only
+  // the cells listed in traceVisitedCells_ instead of the whole grid.
+  void clearTraceVisited();
+  void markTraceVisited(std::int16_t x, std::int16_t y);
+  void mergeTraceVisited();
   void contentChanged() noexcept { ++contentVersion_; }
 
   // Public variables.
@@ -118,8 +125,14 @@ class classImageProcessing {
   Grid2D<float> edgeTraces_;         // (0..5, 0..200), fixed from creation
   std::int16_t noOfEdgeTraces_ = 0;
   float traceHeading_ = 0.0f;
+  // Every cell set in traceVisited_ is listed here (possibly with stale
+  // entries that are false again); reused, so tracing rarely allocates.
+  std::vector<std::pair<std::int16_t, std::int16_t>> traceVisitedCells_;
 
   std::uint64_t contentVersion_ = 0;
+
+  // The project's own tests set hand-made tables and reach the private steps.
+  friend struct ImageProcessingTestPeer;
 };
 
 }  // namespace tavro
