@@ -194,5 +194,40 @@ TEST(HistogramCharts, MissingMemberEndsTheMethodWithTheChartsError) {
   }
 }
 
+TEST(HistogramCharts, EdgeHistogramShowsTheCountsOfTheLastDetection) {
+  // The only examined window of a 4 x 4 grid is the ideal rising diagonal.
+  classImageProcessing grid;
+  grid.init(4, 4);
+  grid.setPoint(2, 0, 255);
+  grid.setPoint(1, 1, 255);
+  grid.setPoint(0, 2, 255);
+  grid.getEdges();
+  RecordingChart chart;
+  grid.showEdgeHistogram(chart);
+  std::vector<ChartCall> expected = header(5, 5);
+  appendRows(expected, {0, 0, 1, 0, 0});
+  expected.push_back(refresh());
+  EXPECT_EQ(chart.calls, expected);
+}
+
+TEST(HistogramCharts, AngleHistogramShowsTheBinsOfTheLastTracing) {
+  // One segment from (20, 3) west to (5, 3): length 15 at 90.05 degrees, bin 9.
+  classImageProcessing grid;
+  grid.init(25, 25);
+  for (std::int16_t x = 5; x <= 20; ++x) grid.setPoint(x, 3, 100);
+  std::int16_t x = 20, y = 3, length = 0;
+  ASSERT_TRUE(grid.traceEdgesFromPoint(x, y, length));
+  grid.traceEdges();  // starts nothing on covered cells, then rebuilds the histogram
+  ASSERT_EQ(grid.noOfEdgeTraces(), 1);
+  RecordingChart chart;
+  grid.showAngleHistogram(chart);
+  std::vector<std::int16_t> bins(18, 0);
+  bins[9] = 15;
+  std::vector<ChartCall> expected = header(18, 18);
+  appendRows(expected, bins);
+  expected.push_back(refresh());
+  EXPECT_EQ(chart.calls, expected);
+}
+
 }  // namespace
 }  // namespace tavro

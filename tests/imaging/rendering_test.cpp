@@ -334,5 +334,159 @@ TEST(RenderingEdges, MapWiderThanItsArrayFailsOutOfRange) {
   }
 }
 
+// ---- with detected edges and traced segments ----
+
+// A 4 x 4 grid whose only examined window (cells 0..2 x 0..2) is the ideal
+// window of one pattern; its class lands in edge cell (0, 0) and the
+// clean-up leaves it alone.
+classImageProcessing singleEdge(std::initializer_list<std::pair<int, int>> brightCells) {
+  classImageProcessing grid;
+  grid.init(4, 4);
+  for (auto [x, y] : brightCells) grid.setPoint(x, y, 255);
+  grid.getEdges();
+  return grid;
+}
+
+TEST(RenderingEdges, EachClassHasItsGlyphInTheCellsRectangle) {
+  struct Case {
+    std::uint8_t code;
+    classImageProcessing grid;
+    std::vector<Call> glyph;
+  };
+  // Edge cells are 50 x 25 on a 100 x 50 canvas; cell (0, 0) spans (0,0)-(50,25).
+  const Case cases[] = {
+      {1, singleEdge({{0, 0}, {1, 0}, {2, 0}}), {line(0, 0, 50, 0, 0)}},
+      {2, singleEdge({{0, 0}, {0, 1}, {0, 2}}), {line(0, 0, 0, 25, 0)}},
+      {3, singleEdge({{2, 0}, {1, 1}, {0, 2}}), {line(0, 25, 50, 0, 0)}},
+      {4, singleEdge({{0, 0}, {1, 1}, {2, 2}}), {line(0, 0, 50, 25, 0)}},
+      {5, singleEdge({{0, 0}, {2, 0}, {1, 1}, {0, 2}, {2, 2}}), {line(0, 0, 50, 0, 0), line(0, 0, 0, 25, 0)}},
+  };
+  for (const Case& c : cases) {
+    ASSERT_EQ(c.grid.edgeGridView().at(0, 0), c.code);
+    RecordingCanvas canvas(100, 50);
+    c.grid.showEdges(canvas);
+    std::vector<Call> expected = {cls(), style0()};
+    expected.insert(expected.end(), c.glyph.begin(), c.glyph.end());
+    EXPECT_EQ(canvas.drawing(), expected) << "class " << int{c.code};
+    // The glyph follows the four scale reads of its own cell; all four cells are read.
+    EXPECT_EQ(canvas.calls[6].op, "line") << "class " << int{c.code};
+    EXPECT_EQ(canvas.countOf("SW") + canvas.countOf("SH"), 16);
+  }
+}
+
+// A 25 x 25 grid with runs of value 100 at x = 5..20 on each given row, each
+// traced from its east end: one segment per run, from (20, row) to (5, row).
+classImageProcessing tracedRuns(std::initializer_list<std::int16_t> rows) {
+  classImageProcessing grid;
+  grid.init(25, 25);
+  for (std::int16_t row : rows) {
+    for (std::int16_t x = 5; x <= 20; ++x) grid.setPoint(x, row, 100);
+  }
+  for (std::int16_t row : rows) {
+    std::int16_t x = 20, y = row, length = 0;
+    EXPECT_TRUE(grid.traceEdgesFromPoint(x, y, length));
+  }
+  return grid;
+}
+
+TEST(RenderingEdgeVector, OneSegmentIsOneBlackLineBetweenCellCorners) {
+  const classImageProcessing grid = tracedRuns({3});
+  ASSERT_EQ(grid.noOfEdgeTraces(), 1);
+  RecordingCanvas canvas(250, 250);  // 10 units per cell
+  grid.showEdgeVector(canvas);
+  const std::vector<Call> expected = {style0(), width1(), fill(0), line(200, 30, 50, 30, 0)};
+  EXPECT_EQ(canvas.drawing(), expected);
+  EXPECT_EQ(canvas.countOf("SW") + canvas.countOf("SH"), 4);
+}
+
+TEST(RenderingEdgeVector, LaterSegmentsGetAConnectorInTheirOwnRedLevel) {
+  const classImageProcessing grid = tracedRuns({3, 10});
+  ASSERT_EQ(grid.noOfEdgeTraces(), 2);
+  RecordingCanvas canvas(250, 250);
+  grid.showEdgeVector(canvas);
+  const std::vector<Call> expected = {style0(), width1(),
+                                      fill(0), line(200, 30, 50, 30, 0),
+                                      fill(rgb(1, 0, 0)), lineTo(200, 100, rgb(1, 0, 0)),
+                                      line(200, 100, 50, 100, rgb(1, 0, 0))};
+  EXPECT_EQ(canvas.drawing(), expected);
+  // Left on the canvas: solid style, the last red level, width 1, the last line's end.
+  EXPECT_EQ(canvas.fillStyle, 0);
+  EXPECT_EQ(canvas.fillColour, rgb(1, 0, 0));
+  EXPECT_EQ(canvas.drawWidth, 1);
+  EXPECT_EQ(canvas.position, std::make_pair(50.0f, 100.0f));
+}
+
+TEST(RenderingEdgeVector, FullTableDrawsTwoHundredRowsRedLevelEqualToRow) {
+  // Isolated cells with minEdgeLength 0: every one is a kept one-cell trace.
+  classImageProcessing grid;
+  grid.init(30, 30);
+  grid.setMinEdgeLength(0);
+  for (std::int16_t x = 0; x < 30; x += 2)
+    for (std::int16_t y = 0; y < 30; y += 2) grid.setPoint(x, y, 50);
+  for (std::int16_t x = 0; x < 30; x += 2) {
+    for (std::int16_t y = 0; y < 30; y += 2) {
+      std::int16_t tx = x, ty = y, length = 0;
+      grid.traceEdgesFromPoint(tx, ty, length);
+    }
+  }
+  ASSERT_EQ(grid.noOfEdgeTraces(), 200);  // 225 cells, the rest dropped
+  RecordingCanvas canvas(300, 300);
+  grid.showEdgeVector(canvas);
+  std::vector<std::int32_t> fills;
+  for (const Call& c : canvas.drawing())
+    if (c.op == "fill") fills.push_back(c.value);
+  ASSERT_EQ(fills.size(), 200u);
+  for (std::int32_t i = 0; i < 200; ++i) EXPECT_EQ(fills[i], rgb(i, 0, 0)) << "row " << i;
+  EXPECT_EQ(canvas.countOf("line"), 200);
+  EXPECT_EQ(canvas.countOf("lineTo"), 199);
+  // Row 199 is the 200th cell: 13 columns of 15 cells, then the 5th cell of
+  // x = 26, at y = 8 -> (260, 80), a line of no length.
+  EXPECT_EQ(canvas.drawing().back(), line(260, 80, 260, 80, rgb(199, 0, 0)));
+}
+
+TEST(RenderingEdgeVector, SegmentsOnAGridOfNoWidthFailDivisionByZero) {
+  classImageProcessing grid = tracedRuns({3});
+  grid.setWidth(0);
+  RecordingCanvas canvas(250, 250);
+  try {
+    grid.showEdgeVector(canvas);
+    FAIL() << "expected an error";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.kind(), ErrorKind::DivisionByZero);
+  }
+  const std::vector<Call> expected = {style0(), width1(), fill(0)};
+  EXPECT_EQ(canvas.drawing(), expected);
+}
+
+// The traced cells of a run on row 3, in column order, then the chain.
+std::vector<Call> tracedRunView() {
+  const std::int32_t grey = rgb(230, 230, 230);
+  std::vector<Call> calls = {style0()};
+  for (int x = 5; x <= 20; ++x) {
+    calls.push_back(fill(grey));
+    calls.push_back(box(x * 10.0f, 30, x * 10.0f + 10, 40, grey));
+  }
+  for (const Call& c : {style0(), width1(), fill(0), line(200, 30, 50, 30, 0)}) calls.push_back(c);
+  return calls;
+}
+
+TEST(RenderingEdgeTraces, TracedCellsInLightGreyThenTheChain) {
+  const classImageProcessing grid = tracedRuns({3});
+  RecordingCanvas canvas(250, 250);
+  grid.showEdgeTraces(canvas);
+  EXPECT_EQ(canvas.drawing(), tracedRunView());
+  EXPECT_EQ(canvas.countOf("SW") + canvas.countOf("SH"), 16 * 4 + 4);
+}
+
+TEST(RenderingShow, TracesViewOfATracedRun) {
+  classImageProcessing grid = tracedRuns({3});
+  grid.setProcessType(4);
+  RecordingCanvas canvas(250, 250);
+  grid.show(canvas);
+  std::vector<Call> expected = {cls()};
+  for (const Call& c : tracedRunView()) expected.push_back(c);
+  EXPECT_EQ(canvas.drawing(), expected);
+}
+
 }  // namespace
 }  // namespace tavro
