@@ -3,16 +3,26 @@
 // snapshots and records video. The window uses exactly these five members;
 // every failure is reported as a thrown tavro::Error with a clear message.
 
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
 #include <QString>
 #include <QWidget>
 
 namespace tavro {
+
+class CaptureSession;
+class FrameSource;
 
 class ezVidCap : public QWidget {
   Q_OBJECT
 
  public:
   explicit ezVidCap(QWidget* parent = nullptr);
+  // Tries this source first instead of the automatic choice (a chosen
+  // device, a source for tests); it still falls back to the test picture.
+  explicit ezVidCap(std::unique_ptr<FrameSource> source, QWidget* parent = nullptr);
   ~ezVidCap() override;
 
   // LiveView (set only): true shows the live picture, false stops showing it.
@@ -26,6 +36,40 @@ class ezVidCap : public QWidget {
   void StartRecording();
   // Ends the running recording and finalises its file.
   void StopRecording();
+
+  // The control's state, for tests and status displays.
+  bool liveView() const { return liveView_; }
+  bool isRecording() const;
+  // What the control's area says about the source ("" before it is opened).
+  QString statusText() const;
+  // Distinct frames painted so far.
+  std::uint64_t framesShown() const { return framesShown_; }
+
+  QSize sizeHint() const override;
+
+ public slots:
+  // Ends a running recording like StopRecording, but reports a failure
+  // through recordingFailed instead of throwing: safe for a key shortcut.
+  void finishRecording();
+
+ signals:
+  // A recording failed; sent when it stops by itself and when a failure is
+  // found on finishing it through finishRecording.
+  void recordingFailed(const QString& message);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+
+ private:
+  void scheduleRepaint();  // from the grabbing thread
+  void reportFailureLater(const QString& message);  // from a worker thread
+
+  std::unique_ptr<CaptureSession> session_;
+  bool liveView_ = false;
+  std::atomic<bool> repaintPending_{false};
+  std::uint64_t lastShownFrame_ = 0;
+  std::uint64_t framesShown_ = 0;
 };
 
 }  // namespace tavro

@@ -1,0 +1,23 @@
+#include "platform/capture/capture_path.h"
+
+#include <QFileInfo>
+
+#include "platform/errors.h"
+
+namespace tavro {
+
+QString localPath(const QString& typed) {
+  QString path = typed;
+  path.replace(QLatin1Char('\\'), QLatin1Char('/'));
+  return path;
+}
+
+void requireOrdinaryFileTarget(const QString& path, const QString& what) {
+  if (path.isEmpty()) throw Error(ErrorKind::Platform, ("No file name given for the " + what).toStdString());
+  const QFileInfo info(path);
+  if (info.exists() && !info.isFile())
+    throw Error(ErrorKind::Platform,
+                ("Cannot write the " + what + " " + path + ": it is not an ordinary file").toStdString());
+}
+
+}  // namespace tavro

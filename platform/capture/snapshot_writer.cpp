@@ -1,0 +1,59 @@
+#include "platform/capture/snapshot_writer.h"
+
+#include <vector>
+
+#include <QFileInfo>
+#include <QSaveFile>
+#include <opencv2/imgcodecs.hpp>
+
+#include "platform/capture/capture_path.h"
+#include "platform/errors.h"
+
+namespace tavro {
+
+namespace {
+
+constexpr int kJpegQuality = 92;
+
+Error pictureError(const QString& path, const QString& reason) {
+  return Error(ErrorKind::Platform, ("Cannot write the picture file " + path + ": " + reason).toStdString());
+}
+
+std::vector<uchar> encode(const cv::Mat& frame, PictureFormat format, const QString& path) {
+  std::vector<uchar> bytes;
+  bool encoded = false;
+  try {
+    encoded = format == PictureFormat::Jpeg
+                  ? cv::imencode(".jpg", frame, bytes, {cv::IMWRITE_JPEG_QUALITY, kJpegQuality})
+                  : cv::imencode(".bmp", frame, bytes);
+  } catch (const cv::Exception&) {
+    encoded = false;
+  }
+  if (!encoded || bytes.empty()) throw pictureError(path, "the camera picture cannot be encoded");
+  return bytes;
+}
+
+}  // namespace
+
+PictureFormat pictureFormatFor(const QString& path) {
+  const QString suffix = QFileInfo(path).suffix().toLower();
+  return suffix == "jpg" || suffix == "jpeg" ? PictureFormat::Jpeg : PictureFormat::Bmp;
+}
+
+void writeSnapshot(const cv::Mat& frame, const QString& path) {
+  requireOrdinaryFileTarget(path, "picture file");
+  if (frame.empty()) throw pictureError(path, "no camera picture is available");
+  const std::vector<uchar> bytes = encode(frame, pictureFormatFor(path), path);
+
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) throw pictureError(path, file.errorString());
+  const auto size = qint64(bytes.size());
+  if (file.write(reinterpret_cast<const char*>(bytes.data()), size) != size) {
+    const QString reason = file.errorString();
+    file.cancelWriting();
+    throw pictureError(path, reason);
+  }
+  if (!file.commit()) throw pictureError(path, file.errorString());
+}
+
+}  // namespace tavro

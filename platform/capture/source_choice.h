@@ -1,0 +1,38 @@
+#pragma once
+// Which source the capture control uses. Automatic: the first camera device
+// present, else the test picture. The environment variable TAVRO_CAMERA
+// overrides that: "test" forces the test picture, a number N or a path
+// /dev/videoN picks that camera.
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/capture/frame_source.h"
+
+namespace tavro {
+
+struct CameraSetting {
+  enum class Kind { Automatic, TestPicture, Device, Invalid };
+  Kind kind = Kind::Automatic;
+  std::string devicePath;  // for Device
+};
+
+// The meaning of a TAVRO_CAMERA value; null or empty means automatic.
+CameraSetting parseCameraSetting(const char* value);
+
+struct SourceChoice {
+  // The camera to try; empty when the test picture is the only choice.
+  std::unique_ptr<FrameSource> preferred;
+  // What the control's area says when the test picture stands in.
+  std::string fallbackNote;
+};
+
+SourceChoice chooseSource(const CameraSetting& setting, const std::vector<std::string>& devices);
+// From TAVRO_CAMERA and the camera devices of this machine.
+SourceChoice chooseSource();
+
+// The /dev/videoN device nodes present, in order of N.
+std::vector<std::string> cameraDevices();
+
+}  // namespace tavro

@@ -1,0 +1,218 @@
+#include "platform/capture/video_recorder.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryFile>
+#include <opencv2/imgproc.hpp>
+
+#include "platform/capture/capture_path.h"
+#include "platform/errors.h"
+
+namespace tavro {
+
+namespace {
+
+constexpr std::uint64_t kFramesBetweenSpaceChecks = 30;
+
+Error recordingError(const QString& target, const QString& reason) {
+  return Error(ErrorKind::Platform, ("Cannot write the recording file " + target + ": " + reason).toStdString());
+}
+
+// A hidden, unique file beside the target. The built-in MJPG writer wants an
+// .avi name, which the target need not have.
+std::string makeTempFile(const QString& target) {
+  const QFileInfo info(target);
+  QTemporaryFile temp(info.absolutePath() + "/." + info.fileName() + "-XXXXXX.avi");
+  temp.setAutoRemove(false);
+  if (!temp.open()) throw recordingError(target, temp.errorString());
+  return QFile::encodeName(temp.fileName()).toStdString();
+}
+
+}  // namespace
+
+VideoRecorder::VideoRecorder(const QString& targetPath, double framesPerSecond, cv::Size frameSize,
+                             FailureCallback onFailure, RecorderOptions options)
+    : targetPath_(targetPath), frameSize_(frameSize), onFailure_(std::move(onFailure)), options_(options) {
+  requireOrdinaryFileTarget(targetPath_, "recording file");
+  if (frameSize_.width <= 0 || frameSize_.height <= 0 || !(framesPerSecond > 0))
+    throw recordingError(targetPath_, "no camera picture to record");
+  tempPath_ = makeTempFile(targetPath_);
+  bool opened = false;
+  try {
+    opened = writer_.open(tempPath_, cv::CAP_OPENCV_MJPEG, cv::VideoWriter::fourcc('M', 'J', 'P', 'G'),
+                          framesPerSecond, frameSize_);
+  } catch (const cv::Exception&) {
+    opened = false;
+  }
+  if (!opened) {
+    std::error_code ignored;
+    std::filesystem::remove(tempPath_, ignored);
+    throw recordingError(targetPath_, "the video cannot be created");
+  }
+  thread_ = std::thread([this] { run(); });
+}
+
+VideoRecorder::~VideoRecorder() {
+  try {
+    finish();
+  } catch (...) {
+    // closing while recording: what could be saved is saved
+  }
+}
+
+void VideoRecorder::push(const cv::Mat& frame) {
+  {
+    std::lock_guard lock(mutex_);
+    if (finishing_ || !failure_.empty()) return;
+    if (queue_.size() >= options_.maxQueuedFrames) {
+      ++dropped_;
+      return;
+    }
+    queue_.push_back(frame);
+  }
+  wake_.notify_one();
+}
+
+// A camera lost while the last frames are being written spoils nothing.
+void VideoRecorder::sourceLost(const std::string& message) {
+  {
+    std::lock_guard lock(mutex_);
+    if (finishing_) return;
+  }
+  fail(message);
+}
+
+void VideoRecorder::finish() {
+  if (finished_) return;
+  finished_ = true;
+  {
+    std::lock_guard lock(mutex_);
+    finishing_ = true;
+  }
+  wake_.notify_one();
+  if (thread_.joinable()) thread_.join();
+
+  std::string failure;
+  {
+    std::lock_guard lock(mutex_);
+    failure = failure_;
+  }
+  const std::string prefix = "Recording to " + targetPath_.toStdString();
+  if (!playsBack()) {
+    std::error_code ignored;
+    std::filesystem::remove(tempPath_, ignored);
+    if (failure.empty()) failure = "failed: the video could not be completed (is the disk full?)";
+    throw Error(ErrorKind::Platform, prefix + " " + failure + "; nothing was saved");
+  }
+  const std::string saveProblem = saveUnderTarget();
+  if (!saveProblem.empty()) throw Error(ErrorKind::Platform, prefix + " failed: " + saveProblem);
+  if (!failure.empty())
+    throw Error(ErrorKind::Platform,
+                prefix + " " + failure + "; the " + std::to_string(framesWritten()) + " frames before were saved");
+}
+
+bool VideoRecorder::failed() const {
+  std::lock_guard lock(mutex_);
+  return !failure_.empty();
+}
+
+std::uint64_t VideoRecorder::framesWritten() const {
+  std::lock_guard lock(mutex_);
+  return written_;
+}
+
+std::uint64_t VideoRecorder::framesDropped() const {
+  std::lock_guard lock(mutex_);
+  return dropped_;
+}
+
+// Writes until told to finish, then drains the queue; a failure ends the
+// writing at once so the file still closes properly.
+void VideoRecorder::run() {
+  for (;;) {
+    cv::Mat frame;
+    {
+      std::unique_lock lock(mutex_);
+      wake_.wait(lock, [this] { return !queue_.empty() || finishing_ || !failure_.empty(); });
+      if (!failure_.empty() || queue_.empty()) break;
+      frame = queue_.front();
+      queue_.pop_front();
+    }
+    write(frame);
+  }
+  try {
+    writer_.release();
+  } catch (const cv::Exception&) {
+    // the check in finish() finds a video that did not close
+  }
+}
+
+void VideoRecorder::write(const cv::Mat& frame) {
+  if (frame.type() != CV_8UC3) {
+    std::lock_guard lock(mutex_);
+    ++dropped_;
+    return;
+  }
+  try {
+    if (frame.size() == frameSize_) {
+      writer_.write(frame);
+    } else {
+      cv::Mat fitted;
+      cv::resize(frame, fitted, frameSize_);
+      writer_.write(fitted);
+    }
+  } catch (const cv::Exception& e) {
+    fail("stopped: writing a frame failed (" + std::string(e.what()) + ")");
+    return;
+  }
+  std::uint64_t written = 0;
+  {
+    std::lock_guard lock(mutex_);
+    written = ++written_;
+  }
+  if (written % kFramesBetweenSpaceChecks == 0) checkFreeSpace();
+}
+
+// The writer does not notice a full disk; stopping a little before keeps the
+// file whole.
+void VideoRecorder::checkFreeSpace() {
+  std::error_code error;
+  const auto space = std::filesystem::space(std::filesystem::path(tempPath_).parent_path(), error);
+  if (!error && space.available < options_.minimumFreeBytes) fail("stopped: the disk is full");
+}
+
+// The first failure counts; it is told once.
+void VideoRecorder::fail(const std::string& reason) {
+  std::string failure;
+  {
+    std::lock_guard lock(mutex_);
+    if (!failure_.empty()) return;
+    failure_ = reason.starts_with("stopped") ? reason : "stopped: " + reason;
+    failure = failure_;
+  }
+  wake_.notify_one();
+  if (onFailure_) onFailure_("Recording to " + targetPath_.toStdString() + " " + failure);
+}
+
+bool VideoRecorder::playsBack() const {
+  try {
+    cv::VideoCapture check(tempPath_, cv::CAP_OPENCV_MJPEG);
+    return check.isOpened() && check.get(cv::CAP_PROP_FRAME_COUNT) == double(framesWritten());
+  } catch (const cv::Exception&) {
+    return false;
+  }
+}
+
+// Renaming replaces an older file of that name in one step. When it cannot,
+// the video stays under its hidden name and the message says where.
+std::string VideoRecorder::saveUnderTarget() {
+  std::error_code error;
+  std::filesystem::rename(tempPath_, QFile::encodeName(targetPath_).toStdString(), error);
+  if (!error) return {};
+  return "cannot save it under that name (" + error.message() + "); it was kept as " + tempPath_;
+}
+
+}  // namespace tavro
