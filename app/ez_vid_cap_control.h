@@ -1,0 +1,23 @@
+#pragma once
+// The capture control on the window, seen through the five members the
+// commands use.
+
+#include "app/capture_control.h"
+#include "platform/capture/ez_vid_cap.h"
+
+namespace tavro {
+
+class EzVidCapControl : public CaptureControl {
+ public:
+  explicit EzVidCapControl(ezVidCap& control) : control_(control) {}
+  void setLiveView(bool on) override { control_.setLiveView(on); }
+  void WriteFrameFile(const QString& path) override { control_.WriteFrameFile(path); }
+  void setRecordFileName(const QString& path) override { control_.setRecordFileName(path); }
+  void StartRecording() override { control_.StartRecording(); }
+  void StopRecording() override { control_.StopRecording(); }
+
+ private:
+  ezVidCap& control_;
+};
+
+}  // namespace tavro

@@ -1,0 +1,71 @@
+#include "app/recognition_commands.h"
+
+#include "app/file_names.h"
+
+namespace tavro {
+
+RecognitionCommands::RecognitionCommands(RecognitionSession& session, RecognitionView& view,
+                                         MessageBox& messages)
+    : session_(session), view_(view), messages_(messages) {}
+
+void RecognitionCommands::trainDatabase() {
+  view_.setCheckImageEnabled(false);
+  const int before = session_.faceCount();
+  try {
+    session_.trainDatabase();
+  } catch (const std::exception& e) {
+    const int added = session_.faceCount() - before;
+    messages_.show(QStringLiteral("Train Database failed: %1\n%2 faces are stored (this run added %3 of %4).")
+                       .arg(QString::fromStdString(e.what()))
+                       .arg(session_.faceCount())
+                       .arg(added)
+                       .arg(RecognitionSession::kFacesPerRun));
+  }
+  view_.setTrainCaption(session_.faceCount() > 0 ? QStringLiteral("retrain")
+                                                 : QStringLiteral("Train Database"));
+  view_.setCheckImageEnabled(true);
+}
+
+void RecognitionCommands::checkImage(const QString& typedText) {
+  const QString command = QStringLiteral("Check IMAGE");
+  if (refuseWithoutFaces(command)) return;
+  identify(command, typedPath(typedText));
+}
+
+void RecognitionCommands::testRandomFace() {
+  const QString command = QStringLiteral("TEST");
+  if (refuseWithoutFaces(command)) return;
+  try {
+    const QString probe = session_.testProbePath();
+    identify(command, probe);
+  } catch (const std::exception& e) {
+    report(command, e);
+  }
+}
+
+void RecognitionCommands::loadImageToRecognizer(const QString& typedText) {
+  session_.loadIntoWorkSurface(typedPath(typedText));
+}
+
+void RecognitionCommands::identify(const QString& command, const QString& probePath) {
+  view_.showIdentificationArea();
+  try {
+    session_.identify(probePath);
+  } catch (const std::exception& e) {
+    report(command, e);
+  }
+}
+
+// With no face stored there is nothing to compare with: say so instead of
+// answering with face 0 or failing inside the recogniser.
+bool RecognitionCommands::refuseWithoutFaces(const QString& command) {
+  if (session_.faceCount() > 0) return false;
+  messages_.show(command + QStringLiteral(": no faces are stored yet. Click \"Train Database\" first."));
+  return true;
+}
+
+void RecognitionCommands::report(const QString& command, const std::exception& error) {
+  messages_.show(command + QStringLiteral(" failed: ") + QString::fromStdString(error.what()));
+}
+
+}  // namespace tavro

@@ -1,0 +1,195 @@
+#include "app/tavro_recog.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPalette>
+#include <QPushButton>
+
+#include "app/control_look.h"
+#include "platform/capture/ez_vid_cap.h"
+#include "platform/picture/placeholder_pictures.h"
+#include "platform/picture/program_directory.h"
+
+namespace tavro {
+
+namespace {
+
+const QColor kWhite(255, 255, 255);
+const QColor kRecordRed(192, 0, 0);
+const QColor kStopBlue(128, 128, 255);
+const QColor kCyan(0, 192, 192);
+const QColor kOrange(255, 128, 0);
+const QColor kGreen(0, 128, 0);
+const QColor kCaptionBlue(192, 192, 255);
+
+// PIC_DISPLAY: a 2415 x 1815-twip box less its border, in twips as its scale.
+PictureBoxModel displayBoxModel() {
+  const QSize area(2415 / kTwipsPerPixel - 2 * PictureBox::kBorder,
+                   1815 / kTwipsPerPixel - 2 * PictureBox::kBorder);
+  PictureBoxModel model(area, static_cast<float>(area.width() * kTwipsPerPixel),
+                        static_cast<float>(area.height() * kTwipsPerPixel));
+  model.setPicture(displayPlaceholder());
+  return model;
+}
+
+}  // namespace
+
+TAVRO_RECOG::TAVRO_RECOG(QWidget* parent)
+    : TAVRO_RECOG(executableDirectory(), std::make_unique<DialogMessageBox>(this), nullptr, parent) {}
+
+TAVRO_RECOG::TAVRO_RECOG(QString programDirectory, MessageBox& messages, QWidget* parent)
+    : TAVRO_RECOG(std::move(programDirectory), nullptr, &messages, parent) {}
+
+TAVRO_RECOG::TAVRO_RECOG(QString programDirectory, std::unique_ptr<MessageBox> ownMessages,
+                         MessageBox* messages, QWidget* parent)
+    : QWidget(parent),
+      ownMessages_(std::move(ownMessages)),
+      messages_(messages != nullptr ? *messages : *ownMessages_) {
+  setObjectName(QStringLiteral("TAVRO_RECOG"));
+  setWindowTitle(QStringLiteral("Tavro CAM"));
+  setFixedSize(11025 / kTwipsPerPixel, 4575 / kTwipsPerPixel);
+  setFont(sansSerif(8));
+  QPalette background = palette();
+  background.setColor(QPalette::Window, Qt::black);
+  setPalette(background);
+  setAutoFillBackground(true);
+
+  createControls();
+  setFocusOrder();
+
+  capture_ = std::make_unique<EzVidCapControl>(*ezVidCap1_);
+  session_ = std::make_unique<RecognitionSession>(programDirectory, messages_, pic0_->model(),
+                                                  pic1_->model());
+  RecognitionView& view = *this;
+  recognition_ = std::make_unique<RecognitionCommands>(*session_, view, messages_);
+  camera_ = std::make_unique<CameraCommands>(*capture_, programDirectory, messages_,
+                                             PIC_DISPLAY_->model());
+  connectCommands();
+
+  // The start state: only "Check IMAGE" disabled; the answer hidden.
+  cmdTest_->setEnabled(false);
+  lblIdentity_->hide();
+  pic1_->hide();
+}
+
+TAVRO_RECOG::~TAVRO_RECOG() = default;
+
+void TAVRO_RECOG::createControls() {
+  ezVidCap1_ = new ezVidCap(this);
+  ezVidCap1_->setObjectName(QStringLiteral("ezVidCap1"));
+  ezVidCap1_->setGeometry(fromTwips(360, 120, 2400, 1800));
+
+  CMD_prevON_ = addButton("CMD_prevON", QStringLiteral("ON"), fromTwips(360, 2040, 1095, 375), kWhite);
+  CMD_prevON_->setFont(courierNewBold(9));
+  CMD_prevOFF_ = addButton("CMD_prevOFF", QStringLiteral("OFF"), fromTwips(1560, 2040, 1095, 375), kWhite);
+  CMD_prevOFF_->setFont(courierNewBold(9.75));
+  CMD_record_ = addButton("CMD_record", QStringLiteral("Record "), fromTwips(360, 2640, 1095, 375), kRecordRed);
+  CMD_record_->setFont(courierNewBold(8.25));
+  cmd_STOP_ = addButton("cmd_STOP", QStringLiteral("STOP AVI"), fromTwips(1560, 2640, 1095, 375), kStopBlue);
+  cmd_STOP_->setFont(courierNewBold(8.25));
+  cmd_STOP_->setToolTip(QStringLiteral("press ESC to STOP recording"));
+
+  Label2_ = addLabel("Label2", QStringLiteral("PATH\\Filename"), fromTwips(360, 3120, 2295, 255), kWhite,
+                     Qt::AlignLeft);
+  Label2_->setFont(fontOf(QStringLiteral("Courier"), QFont::TypeWriter, 9.75, true));
+
+  TXT_file_ = new QLineEdit(QStringLiteral("\\TavroTEST.BMP"), this);
+  TXT_file_->setObjectName(QStringLiteral("TXT_file"));
+  TXT_file_->setGeometry(fromTwips(360, 3600, 5055, 375));
+  paintTextBox(*TXT_file_);
+
+  PIC_DISPLAY_ = new PictureBox(displayBoxModel(), this);
+  PIC_DISPLAY_->setObjectName(QStringLiteral("PIC_DISPLAY"));
+  PIC_DISPLAY_->move(fromTwips(3000, 120, 2415, 1815).topLeft());
+
+  cmd_BMP_ = addButton("cmd_BMP", QStringLiteral("TAKE PIC"), fromTwips(3000, 2040, 2415, 375), kCyan);
+  Cmd_RECOG_ = addButton("Cmd_RECOG", QStringLiteral("Load image to Recognizer"),
+                         fromTwips(3000, 2520, 2415, 375), kCyan);
+  cmdTest_ = addButton("cmdTest", QStringLiteral("Check IMAGE"), fromTwips(3000, 3000, 2415, 375), kCyan);
+  cmdTest_->setFont(sansSerif(12));
+
+  pic0_ = new PictureBox(PictureBoxModel::faceBox(), this);
+  pic0_->setObjectName(QStringLiteral("pic0"));
+  pic0_->move(fromTwips(6240, 240, 1575, 1575).topLeft());
+  Label1_ = addLabel("Label1", QStringLiteral("Input Image"), fromTwips(6240, 1920, 1575, 375), kCaptionBlue,
+                     Qt::AlignHCenter);
+  pic1_ = new PictureBox(PictureBoxModel::faceBox(), this);
+  pic1_->setObjectName(QStringLiteral("pic1"));
+  pic1_->move(fromTwips(8760, 240, 1575, 1575).topLeft());
+  lblIdentity_ = addLabel("lblIdentity", QStringLiteral("Identified"), fromTwips(8760, 1920, 1575, 375),
+                          kCaptionBlue, Qt::AlignHCenter);
+
+  Label4_ = addLabel("Label4", QStringLiteral("FACE RECOGNIZER"), fromTwips(6120, 2280, 4575, 375), kWhite,
+                     Qt::AlignHCenter);
+  Label4_->setFont(courierNewBold(18));
+  cmdstart_ = addButton("cmdstart", QStringLiteral("Train Database"), fromTwips(6120, 2880, 1695, 495), kOrange);
+  cmdTest2_ = addButton("cmdTest2", QStringLiteral("TEST"), fromTwips(6120, 3480, 1695, 495), kOrange);
+  Label3_ = addLabel("Label3", QStringLiteral("TAKE PIC for DATABASE"), fromTwips(8400, 3000, 2295, 255), kWhite,
+                     Qt::AlignHCenter);
+  Cmd_add_a_ = addButton("Cmd_add_a", QStringLiteral("PIC (A)"), fromTwips(8400, 3480, 615, 495), kGreen);
+  Cmd_add_b_ = addButton("Cmd_add_b", QStringLiteral("PIC (B)"), fromTwips(9240, 3480, 615, 495), kGreen);
+  Cmd_add_c_ = addButton("Cmd_add_c", QStringLiteral("PIC (C)"), fromTwips(10080, 3480, 615, 495), kGreen);
+}
+
+QPushButton* TAVRO_RECOG::addButton(const char* name, const QString& caption, QRect place, QColor face) {
+  auto* button = new QPushButton(caption, this);
+  button->setObjectName(QString::fromLatin1(name));
+  button->setGeometry(place);
+  button->setFocusPolicy(Qt::StrongFocus);
+  paintButtonFace(*button, face);
+  return button;
+}
+
+QLabel* TAVRO_RECOG::addLabel(const char* name, const QString& caption, QRect place, QColor text,
+                              Qt::Alignment alignment) {
+  auto* label = new QLabel(caption, this);
+  label->setObjectName(QString::fromLatin1(name));
+  label->setGeometry(place);
+  paintLabelText(*label, text, alignment);
+  return label;
+}
+
+void TAVRO_RECOG::setFocusOrder() {
+  QWidget* const order[] = {cmd_STOP_, CMD_record_, TXT_file_, cmd_BMP_, PIC_DISPLAY_, pic0_,
+                            pic1_, cmdTest_, Cmd_RECOG_, Cmd_add_a_, cmdstart_, CMD_prevOFF_,
+                            CMD_prevON_, cmdTest2_, Cmd_add_b_, Cmd_add_c_};
+  for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
+void TAVRO_RECOG::connectCommands() {
+  connect(cmdstart_, &QPushButton::clicked, this, &TAVRO_RECOG::trainDatabase);
+  connect(cmdTest_, &QPushButton::clicked, this, &TAVRO_RECOG::checkImage);
+  connect(cmdTest2_, &QPushButton::clicked, this, &TAVRO_RECOG::testRandomFace);
+  connect(Cmd_RECOG_, &QPushButton::clicked, this, &TAVRO_RECOG::loadImageToRecognizer);
+  connect(CMD_prevON_, &QPushButton::clicked, this, &TAVRO_RECOG::switchPreviewOn);
+  connect(CMD_prevOFF_, &QPushButton::clicked, this, &TAVRO_RECOG::switchPreviewOff);
+  connect(cmd_BMP_, &QPushButton::clicked, this, &TAVRO_RECOG::takePicture);
+  connect(Cmd_add_a_, &QPushButton::clicked, this, &TAVRO_RECOG::takePictureA);
+  connect(Cmd_add_b_, &QPushButton::clicked, this, &TAVRO_RECOG::takePictureB);
+  connect(Cmd_add_c_, &QPushButton::clicked, this, &TAVRO_RECOG::takePictureC);
+  connect(CMD_record_, &QPushButton::clicked, this, &TAVRO_RECOG::startRecording);
+  connect(cmd_STOP_, &QPushButton::clicked, this, &TAVRO_RECOG::stopRecording);
+}
+
+void TAVRO_RECOG::trainDatabase() { recognition_->trainDatabase(); }
+void TAVRO_RECOG::checkImage() { recognition_->checkImage(TXT_file_->text()); }
+void TAVRO_RECOG::testRandomFace() { recognition_->testRandomFace(); }
+void TAVRO_RECOG::loadImageToRecognizer() { recognition_->loadImageToRecognizer(TXT_file_->text()); }
+void TAVRO_RECOG::switchPreviewOn() { camera_->switchPreviewOn(); }
+void TAVRO_RECOG::switchPreviewOff() { camera_->switchPreviewOff(); }
+void TAVRO_RECOG::takePicture() { camera_->takePicture(TXT_file_->text()); }
+void TAVRO_RECOG::takePictureA() { camera_->takeDatabasePicture(0); }
+void TAVRO_RECOG::takePictureB() { camera_->takeDatabasePicture(1); }
+void TAVRO_RECOG::takePictureC() { camera_->takeDatabasePicture(2); }
+void TAVRO_RECOG::startRecording() { camera_->startRecording(TXT_file_->text()); }
+void TAVRO_RECOG::stopRecording() { camera_->stopRecording(); }
+
+void TAVRO_RECOG::setCheckImageEnabled(bool enabled) { cmdTest_->setEnabled(enabled); }
+void TAVRO_RECOG::setTrainCaption(const QString& caption) { cmdstart_->setText(caption); }
+
+void TAVRO_RECOG::showIdentificationArea() {
+  lblIdentity_->show();
+  pic1_->show();
+}
+
+}  // namespace tavro

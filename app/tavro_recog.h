@@ -1,0 +1,97 @@
+#pragma once
+// The one window of Tavro CAM: the camera preview and its buttons on the
+// left, the snapshot display in the middle, the face recogniser on the right.
+// The slots only hand the click to the command classes.
+
+#include <QString>
+#include <QWidget>
+#include <memory>
+
+#include "app/camera_commands.h"
+#include "app/ez_vid_cap_control.h"
+#include "app/recognition_commands.h"
+#include "app/recognition_session.h"
+#include "app/recognition_view.h"
+#include "platform/picture/message_box.h"
+#include "platform/picture/picture_box.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace tavro {
+
+class TAVRO_RECOG : public QWidget, private RecognitionView {
+  Q_OBJECT
+
+ public:
+  // The program directory is that of the executable; messages go to dialogs.
+  explicit TAVRO_RECOG(QWidget* parent = nullptr);
+  // Face files in the given directory; messages to the given box.
+  TAVRO_RECOG(QString programDirectory, MessageBox& messages, QWidget* parent = nullptr);
+  ~TAVRO_RECOG() override;
+
+  // Faces the recogniser holds; for tests and the status of a run.
+  int storedFaceCount() const { return session_->faceCount(); }
+
+ private slots:
+  void trainDatabase();
+  void checkImage();
+  void testRandomFace();
+  void loadImageToRecognizer();
+  void switchPreviewOn();
+  void switchPreviewOff();
+  void takePicture();
+  void takePictureA();
+  void takePictureB();
+  void takePictureC();
+  void startRecording();
+  void stopRecording();
+
+ private:
+  TAVRO_RECOG(QString programDirectory, std::unique_ptr<MessageBox> ownMessages,
+              MessageBox* messages, QWidget* parent);
+  void createControls();
+  void setFocusOrder();
+  void connectCommands();
+  QPushButton* addButton(const char* name, const QString& caption, QRect place, QColor face);
+  QLabel* addLabel(const char* name, const QString& caption, QRect place, QColor text,
+                   Qt::Alignment alignment);
+
+  void setCheckImageEnabled(bool enabled) override;
+  void setTrainCaption(const QString& caption) override;
+  void showIdentificationArea() override;
+
+  std::unique_ptr<MessageBox> ownMessages_;
+  MessageBox& messages_;
+
+  ezVidCap* ezVidCap1_ = nullptr;
+  QPushButton* CMD_prevON_ = nullptr;
+  QPushButton* CMD_prevOFF_ = nullptr;
+  QPushButton* CMD_record_ = nullptr;
+  QPushButton* cmd_STOP_ = nullptr;
+  QLabel* Label2_ = nullptr;
+  QLineEdit* TXT_file_ = nullptr;
+  PictureBox* PIC_DISPLAY_ = nullptr;
+  QPushButton* cmd_BMP_ = nullptr;
+  QPushButton* Cmd_RECOG_ = nullptr;
+  QPushButton* cmdTest_ = nullptr;
+  PictureBox* pic0_ = nullptr;
+  QLabel* Label1_ = nullptr;
+  PictureBox* pic1_ = nullptr;
+  QLabel* lblIdentity_ = nullptr;
+  QLabel* Label4_ = nullptr;
+  QPushButton* cmdstart_ = nullptr;
+  QPushButton* cmdTest2_ = nullptr;
+  QLabel* Label3_ = nullptr;
+  QPushButton* Cmd_add_a_ = nullptr;
+  QPushButton* Cmd_add_b_ = nullptr;
+  QPushButton* Cmd_add_c_ = nullptr;
+
+  std::unique_ptr<EzVidCapControl> capture_;
+  std::unique_ptr<RecognitionSession> session_;
+  std::unique_ptr<RecognitionCommands> recognition_;
+  std::unique_ptr<CameraCommands> camera_;
+};
+
+}  // namespace tavro

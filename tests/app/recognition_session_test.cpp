@@ -1,0 +1,153 @@
+#include "app/recognition_session.h"
+
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <deque>
+
+#include "face_picture_files.h"
+#include "platform/errors.h"
+#include "platform/picture/picture_loader.h"
+#include "platform/picture/placeholder_pictures.h"
+#include "platform/random.h"
+
+namespace {
+
+using namespace tavro::testing;
+using tavro::RecognitionSession;
+
+class RecognitionSessionTest : public ::testing::Test {
+ protected:
+  void TearDown() override { tavro::setRandomSource({}); }
+
+  // Replays the given values as the random source, counting the draws.
+  void replayRandom(std::deque<double> values) {
+    tavro::setRandomSource([this, values]() mutable {
+      ++draws_;
+      const double v = values.front();
+      values.pop_front();
+      return v;
+    });
+  }
+
+  QTemporaryDir dir_;
+  RecordingMessageBox messages_;
+  tavro::PictureBoxModel pic0_ = tavro::PictureBoxModel::faceBox();
+  tavro::PictureBoxModel pic1_ = tavro::PictureBoxModel::faceBox();
+  RecognitionSession session_{dir_.path(), messages_, pic0_, pic1_};
+  int draws_ = 0;
+};
+
+TEST_F(RecognitionSessionTest, ARunAddsFortyFacesAndTheNextForty) {
+  ASSERT_TRUE(writeAllFaceFiles(dir_.path()));
+  EXPECT_EQ(session_.faceCount(), 0);
+  session_.trainDatabase();
+  EXPECT_EQ(session_.faceCount(), 40);
+  EXPECT_EQ(session_.faceRecogniser().imageWidth(), 25);
+  EXPECT_EQ(session_.faceRecogniser().imageHeight(), 25);
+  // pic0 is left showing the last face of the run.
+  EXPECT_TRUE(showsPicture(pic0_.image(), tavro::loadPicture(faceFileName(dir_.path(), 19, 'b'))));
+  session_.trainDatabase();
+  EXPECT_EQ(session_.faceCount(), 80);
+  EXPECT_TRUE(messages_.texts.isEmpty());
+}
+
+TEST_F(RecognitionSessionTest, IdentifiesAProbeAndShowsTheMatchedAFile) {
+  ASSERT_TRUE(writeAllFaceFiles(dir_.path()));
+  session_.trainDatabase();
+  // The "b" file of face 7 as the probe: face 7 wins, its "a" file is shown.
+  const tavro::Identification answer = session_.identify(faceFileName(dir_.path(), 7, 'b'));
+  EXPECT_EQ(answer.faceName, "7");
+  EXPECT_EQ(answer.faceNumber, 7);
+  EXPECT_EQ(answer.matchedFaceFile, faceFileName(dir_.path(), 7, 'a'));
+  EXPECT_TRUE(answer.matchedFaceShown);
+  EXPECT_TRUE(showsPicture(pic1_.image(), tavro::loadPicture(faceFileName(dir_.path(), 7, 'a'))));
+  EXPECT_TRUE(showsPicture(pic0_.image(), tavro::loadPicture(faceFileName(dir_.path(), 7, 'b'))));
+
+  for (int number : {0, 12, 19}) {
+    EXPECT_EQ(session_.identify(faceFileName(dir_.path(), number, 'a')).faceNumber, number);
+  }
+}
+
+TEST_F(RecognitionSessionTest, WithoutFaceFilesEveryFaceIsThePlaceholder) {
+  session_.trainDatabase();
+  EXPECT_EQ(session_.faceCount(), 40);
+  // All forty faces are equally close; the earliest, named 0, wins, and
+  // pic1 keeps its placeholder since face0a.jpg is missing.
+  const tavro::Identification answer = session_.identify(dir_.filePath("missing.jpg"));
+  EXPECT_EQ(answer.faceName, "0");
+  EXPECT_FALSE(answer.matchedFaceShown);
+  EXPECT_TRUE(showsPicture(pic1_.image(), tavro::facePlaceholder()));
+  EXPECT_TRUE(messages_.texts.isEmpty());
+}
+
+TEST_F(RecognitionSessionTest, AMissingFaceIsBuiltFromWhatPic0ShowsThen) {
+  // Only face 19's pictures: every load but two is skipped.
+  ASSERT_TRUE(writeFaceFile(dir_.path(), 19, 'a'));
+  ASSERT_TRUE(writeFaceFile(dir_.path(), 19, 'b'));
+  int loads = 0;
+  pic0_.setChangeListener([&loads] { ++loads; });
+  session_.trainDatabase();
+  EXPECT_EQ(loads, 2);
+  EXPECT_EQ(session_.faceCount(), 40);
+  EXPECT_TRUE(showsPicture(pic0_.image(), tavro::loadPicture(faceFileName(dir_.path(), 19, 'b'))));
+  // The probe face19a matches face 19 "a", stored before the "b" faces 0..18
+  // that were built from the same picture.
+  EXPECT_EQ(session_.identify(faceFileName(dir_.path(), 19, 'a')).faceName, "19");
+  // The placeholder matches face 0, the first of the placeholder faces.
+  pic0_.setPicture(tavro::facePlaceholder());
+  EXPECT_EQ(session_.identify(QString()).faceName, "0");
+}
+
+TEST_F(RecognitionSessionTest, AProbeThatNamesNoFileIdentifiesWhatPic0Shows) {
+  ASSERT_TRUE(writeAllFaceFiles(dir_.path()));
+  session_.trainDatabase();
+  session_.loadIntoWorkSurface(faceFileName(dir_.path(), 11, 'a'));
+  EXPECT_EQ(session_.identify(dir_.filePath("no such probe.jpg")).faceName, "11");
+}
+
+TEST_F(RecognitionSessionTest, TestProbesWithTheFifthDrawOnly) {
+  replayRandom({0.9, 0.9, 0.9, 0.9, 0.2});
+  EXPECT_EQ(session_.testProbePath(), faceFileName(dir_.path(), 0, 'a'));
+  EXPECT_EQ(draws_, 5);
+  replayRandom({0.1, 0.1, 0.1, 0.1, 0.7});
+  EXPECT_EQ(session_.testProbePath(), faceFileName(dir_.path(), 1, 'a'));
+  // 0.5 is a tie and goes to the even 0.
+  replayRandom({0.9, 0.9, 0.9, 0.9, 0.5});
+  EXPECT_EQ(session_.testProbePath(), faceFileName(dir_.path(), 0, 'a'));
+  EXPECT_EQ(draws_, 15);
+}
+
+TEST_F(RecognitionSessionTest, TheDefaultRandomSourceOnlyGivesFaceZeroOrOne) {
+  for (int i = 0; i < 50; ++i) {
+    const QString probe = session_.testProbePath();
+    EXPECT_TRUE(probe == faceFileName(dir_.path(), 0, 'a') || probe == faceFileName(dir_.path(), 1, 'a'))
+        << probe.toStdString();
+  }
+}
+
+TEST_F(RecognitionSessionTest, IdentifyingBeforeAnyFaceFails) {
+  try {
+    session_.identify(QString());
+    FAIL() << "identified without faces";
+  } catch (const tavro::Error& e) {
+    EXPECT_EQ(e.kind(), tavro::ErrorKind::ObjectNotSet);
+  }
+}
+
+TEST_F(RecognitionSessionTest, RefusesTheRunThatWouldPassTheCapacity) {
+  for (int run = 1; run <= 25; ++run) session_.trainDatabase();
+  EXPECT_EQ(session_.faceCount(), 1000);
+  EXPECT_FALSE(session_.hasRoomForARun());
+  try {
+    session_.trainDatabase();
+    FAIL() << "the 26th run was not refused";
+  } catch (const tavro::Error& e) {
+    EXPECT_EQ(e.kind(), tavro::ErrorKind::SubscriptOutOfRange);
+    EXPECT_NE(std::string(e.what()).find("full"), std::string::npos);
+  }
+  EXPECT_EQ(session_.faceCount(), 1000);
+  EXPECT_EQ(session_.identify(QString()).faceName, "0");
+}
+
+}  // namespace
