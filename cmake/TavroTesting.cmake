@@ -15,5 +15,7 @@ function(tavro_add_gtests name)
   target_link_libraries(${name} PRIVATE ${ARG_LINK} GTest::gtest GTest::gmock GTest::gtest_main)
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;ASAN_OPTIONS=detect_leaks=0")
+    # One variable per property: test discovery splits a list value apart.
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen"
+               ENVIRONMENT_MODIFICATION "ASAN_OPTIONS=set:detect_leaks=0")
 endfunction()
