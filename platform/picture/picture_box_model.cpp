@@ -70,7 +70,7 @@ void PictureBoxModel::setPicture(const QImage& picture) {
   changed();
 }
 
-void PictureBoxModel::setChangeListener(std::function<void()> listener) { listener_ = std::move(listener); }
+void PictureBoxModel::setChangeListener(std::function<void()> listener) { listener_.call = std::move(listener); }
 
 std::int32_t PictureBoxModel::point(float x, float y) const {
   const QPointF p = toPixels(x, y);
@@ -145,7 +145,7 @@ void PictureBoxModel::redrawPicture() {
 }
 
 void PictureBoxModel::changed() {
-  if (listener_) listener_();
+  if (listener_.call) listener_.call();
 }
 
 }  // namespace tavro

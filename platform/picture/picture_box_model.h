@@ -44,7 +44,9 @@ class PictureBoxModel : public Canvas {
   const QImage& image() const { return image_; }
   QSize drawingArea() const { return image_.size(); }
 
-  // Called after every change, so a widget can repaint.
+  // Called after every change, so a widget can repaint. The listener
+  // belongs to this object: copies start without one, and assigning another
+  // model's content keeps it.
   void setChangeListener(std::function<void()> listener);
 
   float scaleWidth() const override { return scaleWidth_; }
@@ -72,6 +74,13 @@ class PictureBoxModel : public Canvas {
   void redrawPicture();
   void changed();
 
+  struct Listener {
+    Listener() = default;
+    Listener(const Listener&) {}
+    Listener& operator=(const Listener&) { return *this; }
+    std::function<void()> call;
+  };
+
   QImage picture_;
   QImage image_;
   float scaleWidth_;
@@ -80,7 +89,7 @@ class PictureBoxModel : public Canvas {
   std::int32_t fillColor_ = 0;
   std::int16_t drawWidth_ = 1;
   QPointF current_{0.0, 0.0};
-  std::function<void()> listener_;
+  Listener listener_;
 };
 
 }  // namespace tavro

@@ -96,6 +96,19 @@ TEST(PictureBoxModelPicture, NotifiesItsListenerOfEveryChange) {
   EXPECT_EQ(changes, 4);
 }
 
+TEST(PictureBoxModelPicture, KeepsItsListenerAcrossAssignmentAndCopiesStartWithout) {
+  PictureBoxModel box = PictureBoxModel::faceBox();
+  int changes = 0;
+  box.setChangeListener([&changes] { ++changes; });
+  PictureBoxModel copy = box;
+  copy.cls();
+  EXPECT_EQ(changes, 0);
+  box = PictureBoxModel(QSize(10, 10), 1.0f, 1.0f);
+  box.cls();
+  EXPECT_EQ(changes, 1);
+  EXPECT_EQ(box.drawingArea(), QSize(10, 10));
+}
+
 TEST(PictureBoxModelPicture, RefusesAnInvalidAreaOrScale) {
   EXPECT_THROW(PictureBoxModel(QSize(0, 10), 1.0f, 1.0f), tavro::Error);
   EXPECT_THROW(PictureBoxModel(QSize(10, 10), 0.0f, 1.0f), tavro::Error);
