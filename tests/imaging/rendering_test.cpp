@@ -199,6 +199,26 @@ TEST(RenderingShow, CellEdgesAreDoubleQuotientsStoredAsFloat) {
   EXPECT_EQ(boxes[2], box(twoThirds, 0, 10, 10, 0));
 }
 
+TEST(RenderingShow, LeavesSolidStyleAndTheLastFillColour) {
+  const classImageProcessing grid = twoByTwo(1);
+  RecordingCanvas canvas(100, 50);
+  grid.show(canvas);
+  EXPECT_EQ(canvas.fillStyle, 0);
+  EXPECT_EQ(canvas.fillColour, rgb(200, 0, 0));
+  EXPECT_FALSE(canvas.drawWidth.has_value());
+}
+
+TEST(RenderingShow, TracesViewClearsThenDrawsTracedCellsAndChain) {
+  classImageProcessing grid;
+  grid.init(4, 4);
+  grid.setProcessType(4);
+  grid.setPoint(2, 2, 255);  // not traced: not drawn in this view
+  RecordingCanvas canvas(100, 100);
+  grid.show(canvas);
+  const std::vector<Call> expected = {cls(), style0(), style0(), width1()};
+  EXPECT_EQ(canvas.drawing(), expected);
+}
+
 TEST(RenderingShow, NothingToDrawBeforeInit) {
   classImageProcessing grid;
   RecordingCanvas plain(100, 100);
@@ -271,6 +291,16 @@ TEST(RenderingEdgeVector, NoSegmentsOnlySetsStyleAndWidth) {
   EXPECT_EQ(canvas.calls, expected);  // no scale reads either
   EXPECT_EQ(canvas.drawWidth, 1);
   EXPECT_FALSE(canvas.position.has_value());
+}
+
+TEST(RenderingEdgeTraces, NoTracedCellsDrawsNoBoxAndDoesNotClear) {
+  classImageProcessing grid;
+  grid.init(3, 3);
+  grid.setPoint(1, 1, 200);
+  RecordingCanvas canvas(30, 30);
+  grid.showEdgeTraces(canvas);
+  const std::vector<Call> expected = {style0(), style0(), width1()};
+  EXPECT_EQ(canvas.calls, expected);
 }
 
 // ---- showEdges without detected edges ----
