@@ -20,12 +20,6 @@ class FacePictureLoaderTest : public ::testing::Test {
   tavro::PictureBoxModel box_ = tavro::PictureBoxModel::faceBox();
 };
 
-TEST_F(FacePictureLoaderTest, LoadsAnExistingFaceFileByContent) {
-  ASSERT_TRUE(writeFaceFile(dir_.path(), 3, 'b', "BMP"));
-  EXPECT_TRUE(loader_.loadFace(3, 1, box_));
-  EXPECT_TRUE(showsPicture(box_.image(), facePicture(3, 1)));
-  EXPECT_TRUE(messages_.texts.isEmpty());
-}
 
 TEST_F(FacePictureLoaderTest, SkipsAMissingFileSilently) {
   EXPECT_FALSE(loader_.loadFace(5, 0, box_));

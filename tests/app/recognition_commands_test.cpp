@@ -68,18 +68,6 @@ TEST_F(RecognitionCommandsTest, IdentificationWithoutFacesIsRefusedWithAMessage)
   EXPECT_EQ(session_.faceCount(), 0);
 }
 
-TEST_F(RecognitionCommandsTest, TestProbesFaceZeroOrOne) {
-  ASSERT_TRUE(writeAllFaceFiles(dir_.path()));
-  commands_.trainDatabase();
-  tavro::setRandomSource([] { return 0.75; });
-  commands_.testRandomFace();
-  EXPECT_TRUE(showsPicture(pic0_.image(), tavro::loadPicture(faceFileName(dir_.path(), 1, 'a'))));
-  EXPECT_TRUE(showsPicture(pic1_.image(), tavro::loadPicture(faceFileName(dir_.path(), 1, 'a'))));
-  tavro::setRandomSource([] { return 0.25; });
-  commands_.testRandomFace();
-  EXPECT_TRUE(showsPicture(pic1_.image(), tavro::loadPicture(faceFileName(dir_.path(), 0, 'a'))));
-  EXPECT_TRUE(messages_.texts.isEmpty());
-}
 
 TEST_F(RecognitionCommandsTest, AFailedDrawIsReportedAndTheWindowCarriesOn) {
   commands_.trainDatabase();
@@ -101,13 +89,5 @@ TEST_F(RecognitionCommandsTest, TheRunPastTheCapacityIsRefusedAndCheckImageStays
   EXPECT_EQ(view_.events, QStringList({"disable Check IMAGE", "caption retrain", "enable Check IMAGE"}));
 }
 
-TEST_F(RecognitionCommandsTest, LoadImageToRecognizerChangesPic0Only) {
-  ASSERT_TRUE(writeFaceFile(dir_.path(), 6, 'a', "BMP"));
-  commands_.loadImageToRecognizer(faceFileName(dir_.path(), 6, 'a'));
-  EXPECT_TRUE(showsPicture(pic0_.image(), facePicture(6, 0)));
-  EXPECT_TRUE(showsPicture(pic1_.image(), tavro::facePlaceholder()));
-  EXPECT_EQ(session_.faceCount(), 0);
-  EXPECT_TRUE(view_.events.isEmpty());
-}
 
 }  // namespace
