@@ -56,6 +56,19 @@ class RecordingChart : public Chart {
   std::int16_t rowCount = 0;
 };
 
+// The message of the Error that `call` throws, after checking its kind.
+template <class F>
+std::string errorOf(ErrorKind kind, F&& call) {
+  try {
+    call();
+  } catch (const Error& e) {
+    EXPECT_EQ(e.kind(), kind);
+    return e.what();
+  }
+  ADD_FAILURE() << "expected an error";
+  return {};
+}
+
 ChartCall set(const char* member, std::int16_t v) { return {"set", member, v}; }
 ChartCall get(const char* member, std::int16_t v) { return {"get", member, v}; }
 ChartCall refresh() { return {"invoke", "Refresh", 0}; }
@@ -119,12 +132,8 @@ TEST(HistogramCharts, ChartReportingMoreRowsThanSlotsFailsOutOfRangeWithoutRefre
     const classImageProcessing grid;
     RecordingChart chart;
     chart.reportedRows = c.reported;
-    try {
-      c.angles ? grid.showAngleHistogram(chart) : grid.showEdgeHistogram(chart);
-      FAIL() << "expected an error";
-    } catch (const Error& e) {
-      EXPECT_EQ(e.kind(), ErrorKind::SubscriptOutOfRange);
-    }
+    errorOf(ErrorKind::SubscriptOutOfRange,
+            [&] { c.angles ? grid.showAngleHistogram(chart) : grid.showEdgeHistogram(chart); });
     // Every slot was shown, the row past the table was selected, nothing more.
     std::vector<ChartCall> expected = header(c.angles ? 18 : 5, c.reported);
     appendRows(expected, std::vector<std::int16_t>(c.slots, 0));
@@ -137,12 +146,7 @@ TEST(HistogramCharts, LowestReportedRowCountOverflowsBeforeAnyRow) {
   const classImageProcessing grid;
   RecordingChart chart;
   chart.reportedRows = -32768;
-  try {
-    grid.showEdgeHistogram(chart);
-    FAIL() << "expected an error";
-  } catch (const Error& e) {
-    EXPECT_EQ(e.kind(), ErrorKind::Overflow);
-  }
+  errorOf(ErrorKind::Overflow, [&] { grid.showEdgeHistogram(chart); });
   EXPECT_EQ(chart.calls, header(5, -32768));
 }
 
@@ -157,13 +161,9 @@ TEST(HistogramCharts, MissingMemberEndsTheMethodWithTheChartsError) {
                         Case{"Refresh", 14}}) {
     RecordingChart chart;
     chart.missing = c.missing;
-    try {
-      grid.showEdgeHistogram(chart);
-      FAIL() << "expected an error for " << c.missing;
-    } catch (const Error& e) {
-      EXPECT_EQ(e.kind(), ErrorKind::Platform);
-      EXPECT_STREQ(e.what(), "Object doesn't support this property or method");
-    }
+    EXPECT_EQ(errorOf(ErrorKind::Platform, [&] { grid.showEdgeHistogram(chart); }),
+              "Object doesn't support this property or method")
+        << c.missing;
     EXPECT_EQ(chart.calls.size(), c.callsBefore) << c.missing;
   }
 }

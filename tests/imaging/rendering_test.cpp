@@ -103,6 +103,19 @@ class RecordingCanvas : public Canvas {
   int drawingCalls_ = 0;
 };
 
+// The message of the Error that `call` throws, after checking its kind.
+template <class F>
+std::string errorOf(ErrorKind kind, F&& call) {
+  try {
+    call();
+  } catch (const Error& e) {
+    EXPECT_EQ(e.kind(), kind);
+    return e.what();
+  }
+  ADD_FAILURE() << "expected an error";
+  return {};
+}
+
 Call style0() { return {"style", {}, 0}; }
 Call fill(std::int32_t c) { return {"fill", {}, c}; }
 Call box(float x1, float y1, float x2, float y2, std::int32_t c) { return {"box", {x1, y1, x2, y2}, c}; }
@@ -241,12 +254,7 @@ TEST(RenderingShow, WidthBeyondTheGridFailsOutOfRangeAfterTheCellsThatExist) {
   grid.init(1, 1);   // cells (0..1, 0..1)
   grid.setHeight(3); // rows 2 and 3 do not exist
   RecordingCanvas canvas(100, 100);
-  try {
-    grid.show(canvas);
-    FAIL() << "expected an error";
-  } catch (const Error& e) {
-    EXPECT_EQ(e.kind(), ErrorKind::SubscriptOutOfRange);
-  }
+  errorOf(ErrorKind::SubscriptOutOfRange, [&] { grid.show(canvas); });
   EXPECT_EQ(canvas.countOf("box"), 2);  // rows 0 and 1 of column 0
 }
 
@@ -255,12 +263,7 @@ TEST(RenderingShow, LowestWidthOverflowsTheLoopBound) {
   grid.setWidth(-32768);
   grid.setHeight(1);
   RecordingCanvas canvas(100, 100);
-  try {
-    grid.show(canvas);
-    FAIL() << "expected an error";
-  } catch (const Error& e) {
-    EXPECT_EQ(e.kind(), ErrorKind::Overflow);
-  }
+  errorOf(ErrorKind::Overflow, [&] { grid.show(canvas); });
   EXPECT_EQ(canvas.drawing(), std::vector<Call>{style0()});
 }
 
@@ -268,13 +271,7 @@ TEST(RenderingShow, CanvasFailureStopsDrawingAndKeepsWhatWasDrawn) {
   const classImageProcessing grid = twoByTwo(0);
   RecordingCanvas canvas(100, 50);
   canvas.failAtDrawingCall = 5;  // style, fill, box, fill, box <- fails
-  try {
-    grid.show(canvas);
-    FAIL() << "expected an error";
-  } catch (const Error& e) {
-    EXPECT_EQ(e.kind(), ErrorKind::Platform);
-    EXPECT_STREQ(e.what(), "canvas refused");
-  }
+  EXPECT_EQ(errorOf(ErrorKind::Platform, [&] { grid.show(canvas); }), "canvas refused");
   const std::vector<Call> expected = {style0(), fill(rgb(10, 10, 10)), box(0, 0, 50, 25, rgb(10, 10, 10)),
                                       fill(rgb(20, 20, 20))};
   EXPECT_EQ(canvas.drawing(), expected);
@@ -321,12 +318,7 @@ TEST(RenderingEdges, MapWiderThanItsArrayFailsOutOfRange) {
   grid.init(4, 4);          // edge map (0..2, 0..2)
   grid.setEdgesWidth(5);    // columns 3 and 4 do not exist
   RecordingCanvas canvas(100, 100);
-  try {
-    grid.showEdges(canvas);
-    FAIL() << "expected an error";
-  } catch (const Error& e) {
-    EXPECT_EQ(e.kind(), ErrorKind::SubscriptOutOfRange);
-  }
+  errorOf(ErrorKind::SubscriptOutOfRange, [&] { grid.showEdges(canvas); });
 }
 
 // ---- with detected edges and traced segments ----
@@ -443,12 +435,7 @@ TEST(RenderingEdgeVector, SegmentsOnAGridOfNoWidthFailDivisionByZero) {
   classImageProcessing grid = tracedRuns({3});
   grid.setWidth(0);
   RecordingCanvas canvas(250, 250);
-  try {
-    grid.showEdgeVector(canvas);
-    FAIL() << "expected an error";
-  } catch (const Error& e) {
-    EXPECT_EQ(e.kind(), ErrorKind::DivisionByZero);
-  }
+  errorOf(ErrorKind::DivisionByZero, [&] { grid.showEdgeVector(canvas); });
   const std::vector<Call> expected = {style0(), width1(), fill(0)};
   EXPECT_EQ(canvas.drawing(), expected);
 }

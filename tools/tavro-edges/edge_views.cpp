@@ -39,7 +39,7 @@ QStringList angleBinLabels() {
 
 class ViewWriter {
  public:
-  ViewWriter(const EdgeViewsRequest& request)
+  explicit ViewWriter(const EdgeViewsRequest& request)
       : folder_(request.outputFolder),
         stem_(QFileInfo(request.picturePath).completeBaseName()),
         canvasSize_(viewSize(request.grid)) {
