@@ -34,7 +34,14 @@ class ClassFaceRecogniser {
   std::string Identify(PictureSurface& facePicture);
 
  private:
-  struct Database;  // the private arrays and the caches that keep them cheap
+  // The private record (faces, differences, names, average, probe grids)
+  // and the caches that keep storing and identifying cheap.
+  struct Database;
+
+  std::int16_t imageWidth_ = 0;
+  std::int16_t imageHeight_ = 0;
+  std::int16_t NoOfFaces_ = 0;
+  std::shared_ptr<classImageProcessing> Identity_;
   std::unique_ptr<Database> db_;
 };
 

@@ -20,6 +20,27 @@ constexpr int kNoPattern = -1;
 
 using Window = std::array<std::int32_t, 9>;
 
+// A pattern as the window it stands for (255 where the pattern has 1), with
+// its class: prepared once per scan instead of once per window.
+struct IdealWindow {
+  Window cells;
+  int edgeClass;
+};
+using IdealWindows = std::array<IdealWindow, kStandardEdgePatterns>;
+
+IdealWindows idealWindows(const FixedArray<std::optional<EdgePattern>, kEdgePatternSlots>& patterns) {
+  IdealWindows ideals{};
+  for (int slot = 0; slot < kStandardEdgePatterns; ++slot) {
+    const std::optional<EdgePattern>& pattern = patterns.at(slot);
+    if (!pattern) throw Error(ErrorKind::ObjectNotSet);
+    IdealWindow& ideal = ideals[static_cast<std::size_t>(slot)];
+    for (std::size_t n = 0; n < ideal.cells.size(); ++n)
+      ideal.cells[n] = checked::mul32(kFullCell, (*pattern)[n]);
+    ideal.edgeClass = (*pattern)[9];
+  }
+  return ideals;
+}
+
 // The nine cells of the window whose top-left cell is (x, y), row by row.
 Window readWindow(const Grid2D<std::uint8_t>& image, int x, int y) {
   Window cells{};
@@ -29,13 +50,13 @@ Window readWindow(const Grid2D<std::uint8_t>& image, int x, int y) {
   return cells;
 }
 
-// Mean absolute difference between the window and the pattern's ideal window,
-// rounded to a whole score.
-std::int32_t patternScore(const Window& cells, const EdgePattern& pattern) {
-  std::int64_t difference = 0;
-  for (std::size_t n = 0; n < cells.size(); ++n)
-    difference += std::llabs(cells[n] - std::int64_t{kFullCell} * pattern[n]);
-  return checked::roundToInt32(static_cast<double>(difference) / 9.0);
+// Mean absolute difference between the window and the ideal one, rounded.
+// The quotient is never exactly halfway (twice the sum is even, nine times
+// an odd number is odd), so rounding up from .5 cannot differ from ties to even.
+std::int32_t patternScore(const Window& cells, const Window& ideal) {
+  std::int32_t difference = 0;
+  for (std::size_t n = 0; n < cells.size(); ++n) difference += std::abs(cells[n] - ideal[n]);
+  return (difference + 4) / 9;
 }
 
 bool isSet(const Grid2D<std::uint8_t>& edges, int x, int y) { return edges.at(x, y) != kNoEdge; }
@@ -67,6 +88,7 @@ void classImageProcessing::getEdges() {
 
   const std::int16_t lastX = checked::sub16(width_, 2);   // windows start below these
   const std::int16_t lastY = checked::sub16(height_, 2);
+  std::optional<IdealWindows> ideals;  // read from the table at the first lit window
   for (std::int16_t x = 0; x < lastX; x = checked::add16(x, 2)) {
     const std::int16_t ex = static_cast<std::int16_t>(x / 2);
     for (std::int16_t y = 0; y < lastY; y = checked::add16(y, 2)) {
@@ -82,13 +104,12 @@ void classImageProcessing::getEdges() {
       if (windowSum <= kDarkWindowSum) {
         bestClass = kNoEdge;
       } else {
+        if (!ideals) ideals = idealWindows(edgePatterns_);
         std::int32_t bestScore = kNoScoreYet;
-        for (int slot = 0; slot < kStandardEdgePatterns; ++slot) {
-          const std::optional<EdgePattern>& pattern = edgePatterns_.at(slot);
-          if (!pattern) throw Error(ErrorKind::ObjectNotSet);
-          const std::int32_t score = patternScore(cells, *pattern);
+        for (const IdealWindow& ideal : *ideals) {
+          const std::int32_t score = patternScore(cells, ideal.cells);
           if (score < kMatchLimit && score < bestScore) {  // ties stay with the earlier slot
-            bestClass = (*pattern)[9];
+            bestClass = ideal.edgeClass;
             bestScore = score;
             edge = checked::narrow<std::uint8_t>(bestClass);
           }

@@ -11,6 +11,7 @@
 #include "imaging/bas_maths.h"
 #include "imaging/checked_arithmetic.h"
 #include "imaging/image_processing.h"
+#include "imaging/trace_start_cells.h"
 
 namespace tavro {
 
@@ -125,8 +126,41 @@ bool classImageProcessing::traceEdgesFromPoint(std::int16_t& x, std::int16_t& y,
 }
 
 void classImageProcessing::traceEdges() {
+  const bool gridsCoverTheSize = width_ > 0 && height_ > 0 && imageGrid_.contains(width_ - 1, height_ - 1) &&
+                                 tracedMap_.contains(width_ - 1, height_ - 1);
+  if (gridsCoverTheSize) {
+    // Jumps from start to start: the same cells, in the same order, as
+    // stepping through the scan one cell at a time.
+    TraceStartCells starts(imageGrid_, tracedMap_, width_, height_, TraceEdgesThresh_);
+    int scan = 0;        // the scan position, (0, 0) at the start of a pass
+    bool found = false;  // the result of the latest trace of this pass
+    for (;;) {
+      const int start = starts.next(scan + 1);
+      if (start == starts.end()) {
+        scan = 0;
+        if (!found) break;
+        found = false;
+        continue;
+      }
+      std::int16_t x = static_cast<std::int16_t>(starts.xOf(start));
+      std::int16_t y = static_cast<std::int16_t>(starts.yOf(start));
+      std::int16_t edgeLength = 0;
+      found = traceEdgesFromPoint(x, y, edgeLength);
+      for (const auto& [cx, cy] : traceVisitedCells_) starts.remove(cx, cy);  // now in tracedMap
+      scan = starts.position(x, y);  // the scan goes on where the trace stopped
+    }
+  } else {
+    scanCellByCell();
+  }
+  chainEdgeTraces();
+  buildAngleHistogram();
+}
+
+// The raster search one cell at a time, for sizes the grids do not hold (set
+// by hand) or empty ones: fails, or ends, exactly where each step says.
+void classImageProcessing::scanCellByCell() {
   std::int16_t x = 0, y = 0;
-  bool found = false;  // the result of the latest trace of this pass
+  bool found = false;
   for (;;) {
     x = checked::add16(x, 1);
     if (x == width_) {
@@ -136,7 +170,7 @@ void classImageProcessing::traceEdges() {
     if (y < height_) {
       if (imageGrid_.at(x, y) > TraceEdgesThresh_ && !tracedMap_.at(x, y)) {
         std::int16_t edgeLength = 0;
-        found = traceEdgesFromPoint(x, y, edgeLength);  // the scan goes on where the trace stopped
+        found = traceEdgesFromPoint(x, y, edgeLength);
       }
     } else {
       x = 0;
@@ -145,8 +179,6 @@ void classImageProcessing::traceEdges() {
       found = false;
     }
   }
-  chainEdgeTraces();
-  buildAngleHistogram();
 }
 
 void classImageProcessing::traceEdges_old() {

@@ -32,6 +32,15 @@ std::int16_t blockSize(float extent, std::int16_t cells) {
   return step < 1 ? std::int16_t{1} : step;
 }
 
+// One region argument of update as a 32-bit float.
+float regionArgument(const std::optional<double>& argument) {
+  if (!argument) throw Error(ErrorKind::TypeMismatch);
+  return checked::toSingle(*argument);
+}
+
+// The last index of a loop "0 to count - 1", itself a checked 16-bit result.
+int lastIndex(std::int16_t count) { return checked::sub16(count, 1); }
+
 }  // namespace
 
 classImageProcessing::classImageProcessing() : edgeTraces_(kMaxTraceColumn, kMaxTraceRow) {}
@@ -81,7 +90,8 @@ void classImageProcessing::setPoint(std::int16_t x, std::int16_t y, std::uint8_t
 void classImageProcessing::update(PictureSurface& canvas, std::optional<double> left,
                                   std::optional<double> top, std::optional<double> wdth,
                                   std::optional<double> hght) {
-  // Either corner coordinate missing: the whole surface.
+  // Either corner coordinate missing: the whole surface. Otherwise the four
+  // arguments are converted in order; a missing size cannot be converted.
   float regionLeft = 0.0f;
   float regionTop = 0.0f;
   float regionWidth = 0.0f;
@@ -90,11 +100,10 @@ void classImageProcessing::update(PictureSurface& canvas, std::optional<double> 
     regionWidth = canvas.scaleWidth();
     regionHeight = canvas.scaleHeight();
   } else {
-    if (!wdth || !hght) throw Error(ErrorKind::TypeMismatch);
-    regionLeft = checked::toSingle(*left);
-    regionTop = checked::toSingle(*top);
-    regionWidth = checked::toSingle(*wdth);
-    regionHeight = checked::toSingle(*hght);
+    regionLeft = regionArgument(left);
+    regionTop = regionArgument(top);
+    regionWidth = regionArgument(wdth);
+    regionHeight = regionArgument(hght);
   }
 
   const std::int16_t stepX = blockSize(regionWidth, width_);
@@ -102,11 +111,14 @@ void classImageProcessing::update(PictureSurface& canvas, std::optional<double> 
   const double area = checked::mul16(stepX, stepY);
 
   contentChanged();
-  for (int x = 0; x < width_; ++x) {
-    for (int y = 0; y < height_; ++y) {
+  const int lastX = lastIndex(width_);
+  for (int x = 0; x <= lastX; ++x) {
+    // The column's exact block origin; rounded (and range-checked) per cell.
+    const double originX = static_cast<double>(x) / width_ * regionWidth + regionLeft;
+    const int lastY = lastIndex(height_);
+    for (int y = 0; y <= lastY; ++y) {
       tracedMap_.at(x, y) = false;
-      const std::int16_t px = checked::roundToInt16(
-          static_cast<double>(x) / width_ * regionWidth + regionLeft);
+      const std::int16_t px = checked::roundToInt16(originX);
       const std::int16_t py = checked::roundToInt16(
           static_cast<double>(y) / height_ * regionHeight + regionTop);
       const std::int16_t lastI = checked::sub16(checked::add16(px, stepX), 1);
@@ -125,8 +137,10 @@ void classImageProcessing::update(PictureSurface& canvas, std::optional<double> 
 
 void classImageProcessing::whiteNoise() {
   contentChanged();
-  for (int x = 0; x < width_; ++x) {
-    for (int y = 0; y < height_; ++y) {
+  const int lastX = lastIndex(width_);
+  for (int x = 0; x <= lastX; ++x) {
+    const int lastY = lastIndex(height_);
+    for (int y = 0; y <= lastY; ++y) {
       const double r = nextRandom();
       imageGrid_.at(x, y) = checked::roundToByte(r * 255.0);
     }

@@ -89,6 +89,7 @@ class classImageProcessing {
   void buildEdgePatterns();
   // Edge tracing helpers.
   bool spiralProbeStep(bool reset);
+  void scanCellByCell();
   void addEdgeTrace(std::int16_t x1, std::int16_t y1, std::int16_t x2, std::int16_t y2, float strength);
   void chainEdgeTraces();
   void buildAngleHistogram();

@@ -21,8 +21,8 @@ Error recordingError(const QString& target, const QString& reason) {
   return Error(ErrorKind::Platform, ("Cannot write the recording file " + target + ": " + reason).toStdString());
 }
 
-// A hidden, unique file beside the target. The built-in MJPG writer wants an
-// .avi name, which the target need not have.
+// A hidden, unique file beside the target. The writers pick the container
+// from an .avi name, which the target need not have.
 std::string makeTempFile(const QString& target) {
   const QFileInfo info(target);
   QTemporaryFile temp(info.absolutePath() + "/." + info.fileName() + "-XXXXXX.avi");
@@ -40,19 +40,28 @@ VideoRecorder::VideoRecorder(const QString& targetPath, double framesPerSecond, 
   if (frameSize_.width <= 0 || frameSize_.height <= 0 || !(framesPerSecond > 0))
     throw recordingError(targetPath_, "no camera picture to record");
   tempPath_ = makeTempFile(targetPath_);
-  bool opened = false;
-  try {
-    opened = writer_.open(tempPath_, cv::CAP_OPENCV_MJPEG, cv::VideoWriter::fourcc('M', 'J', 'P', 'G'),
-                          framesPerSecond, frameSize_);
-  } catch (const cv::Exception&) {
-    opened = false;
-  }
-  if (!opened) {
+  if (!openWriter(framesPerSecond)) {
     std::error_code ignored;
     std::filesystem::remove(tempPath_, ignored);
     throw recordingError(targetPath_, "the video cannot be created");
   }
   thread_ = std::thread([this] { run(); });
+}
+
+// FFmpeg's MJPG encoder first: OpenCV's built-in one now and then ends a
+// frame's data early, which decoders warn about. The built-in one remains
+// for an OpenCV without FFmpeg.
+bool VideoRecorder::openWriter(double framesPerSecond) {
+  for (const int backend : {cv::CAP_FFMPEG, cv::CAP_OPENCV_MJPEG}) {
+    try {
+      if (writer_.open(tempPath_, backend, cv::VideoWriter::fourcc('M', 'J', 'P', 'G'), framesPerSecond,
+                       frameSize_))
+        return true;
+    } catch (const cv::Exception&) {
+      // try the next one
+    }
+  }
+  return false;
 }
 
 VideoRecorder::~VideoRecorder() {
@@ -197,13 +206,19 @@ void VideoRecorder::fail(const std::string& reason) {
   if (onFailure_) onFailure_("Recording to " + targetPath_.toStdString() + " " + failure);
 }
 
+// Either reader finding every written frame will do: the built-in one is
+// quick, FFmpeg knows the large-file index too.
 bool VideoRecorder::playsBack() const {
-  try {
-    cv::VideoCapture check(tempPath_, cv::CAP_OPENCV_MJPEG);
-    return check.isOpened() && check.get(cv::CAP_PROP_FRAME_COUNT) == double(framesWritten());
-  } catch (const cv::Exception&) {
-    return false;
+  const double expected = double(framesWritten());
+  for (const int backend : {cv::CAP_OPENCV_MJPEG, cv::CAP_FFMPEG}) {
+    try {
+      cv::VideoCapture check(tempPath_, backend);
+      if (check.isOpened() && check.get(cv::CAP_PROP_FRAME_COUNT) == expected) return true;
+    } catch (const cv::Exception&) {
+      // try the next one
+    }
   }
+  return false;
 }
 
 // Renaming replaces an older file of that name in one step. When it cannot,

@@ -54,6 +54,7 @@ class VideoRecorder : public FrameSink {
   const QString& targetPath() const { return targetPath_; }
 
  private:
+  bool openWriter(double framesPerSecond);
   void run();
   void write(const cv::Mat& frame);
   void checkFreeSpace();

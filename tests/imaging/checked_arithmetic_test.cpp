@@ -5,19 +5,10 @@
 #include <limits>
 
 #include "imaging/bounded_arrays.h"
+#include "tests/imaging/error_kind_of.h"
 
 namespace tavro {
 namespace {
-
-ErrorKind kindOf(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const Error& e) {
-    return e.kind();
-  }
-  ADD_FAILURE() << "no tavro::Error thrown";
-  return ErrorKind::Platform;
-}
 
 TEST(Rounding, TiesGoToTheEvenNeighbour) {
   EXPECT_EQ(checked::roundToInt16(12.5), 12);
@@ -66,6 +57,28 @@ TEST(Grid2D, BoundsAreInclusiveAndChecked) {
   EXPECT_EQ(kindOf([&] { none.at(0, 0); }), ErrorKind::SubscriptOutOfRange);
   EXPECT_EQ(kindOf([] { Grid2D<int>(-1, 0); }), ErrorKind::SubscriptOutOfRange);
   EXPECT_EQ(kindOf([] { Grid2D<int>(32767, 32767); }), ErrorKind::Platform);
+}
+
+TEST(Rounding, HalvesOfSmallValuesAndSinglePrecision) {
+  EXPECT_EQ(checked::roundToByte(0.5), 0);
+  EXPECT_EQ(checked::roundToByte(1.5), 2);
+  EXPECT_EQ(checked::roundToByte(254.5), 254);
+  EXPECT_EQ(checked::roundToInt16(-0.5), 0);
+  EXPECT_EQ(checked::roundToInt32(-1000000.5), -1000000);
+  EXPECT_EQ(kindOf([] { checked::roundToInt16(std::numeric_limits<double>::infinity()); }),
+            ErrorKind::Overflow);
+  EXPECT_EQ(checked::toSingle(0.1), 0.1f);
+  EXPECT_TRUE(std::isnan(checked::toSingle(std::numeric_limits<double>::quiet_NaN())));
+  EXPECT_EQ(kindOf([] { checked::toSingle(-1e39); }), ErrorKind::Overflow);
+}
+
+TEST(FixedArray, IndicesRunFromZeroToSizeMinusOne) {
+  FixedArray<std::int16_t, 19> bins;
+  EXPECT_EQ(bins.at(0), 0);
+  bins.at(18) = 5;
+  EXPECT_EQ(bins.values()[18], 5);
+  EXPECT_EQ(kindOf([&] { bins.at(19); }), ErrorKind::SubscriptOutOfRange);
+  EXPECT_EQ(kindOf([&] { bins.at(-1); }), ErrorKind::SubscriptOutOfRange);
 }
 
 }  // namespace

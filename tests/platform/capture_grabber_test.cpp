@@ -91,14 +91,6 @@ TEST(FrameGrabber, DoesNotWaitLongForASourceThatHangsInOpen) {
   EXPECT_EQ(grabber.status(), "Fake camera did not answer: test picture");
 }
 
-TEST(FrameGrabber, CountsFramesAndNumbersTheLatest) {
-  FrameGrabber grabber(std::make_unique<FakeSource>(FakeScript{.rate = 100}), "unused", {}, quickOptions());
-  ASSERT_TRUE(waitFor([&] { return grabber.frameCount() >= 5; }, 3s));
-  const NumberedFrame latest = grabber.latestFrame();
-  EXPECT_FALSE(latest.frame.empty());
-  EXPECT_GE(latest.number, 5u);
-}
-
 TEST(FrameGrabber, SinkGetsTheLatestFrameAtOnceAndThenEveryFrame) {
   FrameGrabber grabber(std::make_unique<FakeSource>(), "unused", {}, quickOptions());
   ASSERT_FALSE(grabber.waitForFrame(3s).empty());

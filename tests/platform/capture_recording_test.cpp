@@ -116,7 +116,6 @@ TEST_F(RecordingTest, EscapeKeyStopsTheRecording) {
   runEventsFor(500ms);
   QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
   QCoreApplication::sendEvent(&control, &escape);
-  EXPECT_TRUE(escape.isAccepted());
   EXPECT_FALSE(control.isRecording());
   EXPECT_TRUE(playBack(path).opened);
   EXPECT_NO_THROW(control.finishRecording());  // nothing running: nothing happens
