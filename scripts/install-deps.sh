@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev
-  libopencv-core-dev libopencv-imgproc-dev libopencv-imgcodecs-dev libopencv-videoio-dev
+  libopencv-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
 )
