@@ -44,8 +44,8 @@ void RecognitionSession::trainDatabase() {
 }
 
 Identification RecognitionSession::identify(const QString& probePath) {
-  loader_.loadFace2(pic0_, probePath);
   Identification result;
+  result.probeShown = loader_.loadFace2(pic0_, probePath);
   result.faceName = faceRecogniser().Identify(pic0_);
   result.faceNumber = faceNumberFromName(result.faceName);
   result.matchedFaceFile = faceFilePath(loader_.programDirectory(), result.faceNumber, 0);

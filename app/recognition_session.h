@@ -19,6 +19,7 @@
 namespace tavro {
 
 struct Identification {
+  bool probeShown = false;       // whether the probe file was loaded into pic0
   std::string faceName;          // as the recogniser answered; may be empty
   std::int16_t faceNumber = 0;   // the name read as a number
   QString matchedFaceFile;       // that number's "a" file

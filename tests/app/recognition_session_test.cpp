@@ -44,6 +44,7 @@ TEST_F(RecognitionSessionTest, IdentifiesAProbeAndShowsTheMatchedAFile) {
   session_.trainDatabase();
   // The "b" file of face 7 as the probe: face 7 wins, its "a" file is shown.
   const tavro::Identification answer = session_.identify(faceFileName(dir_.path(), 7, 'b'));
+  EXPECT_TRUE(answer.probeShown);
   EXPECT_EQ(answer.faceName, "7");
   EXPECT_EQ(answer.faceNumber, 7);
   EXPECT_EQ(answer.matchedFaceFile, faceFileName(dir_.path(), 7, 'a'));
@@ -72,7 +73,9 @@ TEST_F(RecognitionSessionTest, AMissingFaceIsBuiltFromWhatPic0ShowsThen) {
   EXPECT_EQ(session_.identify(faceFileName(dir_.path(), 19, 'a')).faceName, "19");
   // The placeholder matches face 0, the first of the placeholder faces.
   pic0_.setPicture(tavro::facePlaceholder());
-  EXPECT_EQ(session_.identify(QString()).faceName, "0");
+  const tavro::Identification unloaded = session_.identify(QString());
+  EXPECT_FALSE(unloaded.probeShown);
+  EXPECT_EQ(unloaded.faceName, "0");
 }
 
 

@@ -1,0 +1,52 @@
+#pragma once
+// The command line of tavro-faces:
+//   tavro-faces [--faces DIR] [--runs N] [--json] PROBE...
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QString>
+#include <QStringList>
+#include <stdexcept>
+
+namespace tavro::faces_tool {
+
+// A command line that cannot be carried out; the text says why.
+class UsageError : public std::runtime_error {
+ public:
+  explicit UsageError(const QString& message) : std::runtime_error(message.toStdString()) {}
+};
+
+struct FacesOptions {
+  QString facesDirectory;
+  int runs = 1;
+  bool json = false;
+  QStringList probes;
+};
+
+// As many runs as fit the face database: 1001 faces, 40 a run.
+int maxTrainingRuns();
+
+class FacesCommandLine {
+ public:
+  FacesCommandLine();
+
+  // Parses the arguments (the program name first). Returns false when help
+  // was asked for; throws UsageError for anything that cannot be run.
+  // programDirectory is the default for --faces.
+  bool parse(const QStringList& arguments, const QString& programDirectory);
+
+  const FacesOptions& options() const { return options_; }
+  QString helpText() const { return parser_.helpText(); }
+
+ private:
+  QCommandLineParser parser_;
+  QCommandLineOption facesOption_;
+  QCommandLineOption runsOption_;
+  QCommandLineOption jsonOption_;
+  FacesOptions options_;
+};
+
+// "--runs" as a whole number from 1 to maxTrainingRuns(); UsageError otherwise.
+int parseRuns(const QString& text);
+
+}  // namespace tavro::faces_tool

@@ -1,0 +1,26 @@
+#include "probe_identification.h"
+
+namespace tavro::faces_tool {
+
+ProbeIdentification::ProbeIdentification(QString facesDirectory, MessageBox& messages)
+    : pic0_(PictureBoxModel::faceBox()),
+      pic1_(PictureBoxModel::faceBox()),
+      session_(std::move(facesDirectory), messages, pic0_, pic1_) {}
+
+void ProbeIdentification::train(int runs) {
+  for (int run = 0; run < runs; ++run) session_.trainDatabase();
+}
+
+ProbeAnswer ProbeIdentification::identify(const QString& probe) {
+  const Identification found = session_.identify(probe);
+  ProbeAnswer answer;
+  answer.probe = probe;
+  answer.probeLoaded = found.probeShown;
+  answer.faceName = found.faceName;
+  answer.faceNumber = found.faceNumber;
+  if (found.matchedFaceShown) answer.shownFaceFile = found.matchedFaceFile;
+  answer.storedFaces = session_.faceCount();
+  return answer;
+}
+
+}  // namespace tavro::faces_tool

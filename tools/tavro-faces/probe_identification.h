@@ -1,0 +1,46 @@
+#pragma once
+// Training runs and identifications over the face files of one folder, on
+// the same two face boxes, loader and session as the window: pic0 is the
+// work surface, pic1 gets the matched number's "a" file.
+
+#include <QString>
+#include <cstdint>
+#include <string>
+
+#include "app/recognition_session.h"
+#include "platform/picture/message_box.h"
+#include "platform/picture/picture_box_model.h"
+
+namespace tavro::faces_tool {
+
+struct ProbeAnswer {
+  QString probe;             // as given
+  bool probeLoaded = false;  // false: the answer is for what pic0 showed before
+  std::string faceName;      // as the recogniser answered
+  std::int16_t faceNumber = 0;
+  QString shownFaceFile;     // the file pic1 shows now; empty when it kept its picture
+  int storedFaces = 0;       // faces the probe was compared with
+
+  // The probe itself was looked at and matched to a stored face.
+  bool identified() const { return probeLoaded && !faceName.empty(); }
+};
+
+class ProbeIdentification {
+ public:
+  ProbeIdentification(QString facesDirectory, MessageBox& messages);
+
+  // The given number of training runs, each as one "Train Database" click.
+  // Throws tavro::Error when a run fails (the faces added before stay).
+  void train(int runs);
+  // "Check IMAGE" on the probe path. Throws when the recogniser fails.
+  ProbeAnswer identify(const QString& probe);
+
+  int storedFaces() const { return session_.faceCount(); }
+
+ private:
+  PictureBoxModel pic0_;
+  PictureBoxModel pic1_;
+  RecognitionSession session_;
+};
+
+}  // namespace tavro::faces_tool
