@@ -2,6 +2,8 @@
 // Slots whose face grid has been handed out as Identity. Identity is the only
 // way a stored face grid leaves the recogniser, so only these grids can be
 // changed from outside, and only their sums and differences need watching.
+// A slot stays watched until it gets a new grid: a caller may keep a plain
+// reference to a grid long after its shared reference is gone.
 
 #include <vector>
 
@@ -24,15 +26,6 @@ class ExposedFaces {
     std::erase(slots_, slot);
   }
   const std::vector<int>& slots() const noexcept { return slots_; }
-  // Keeps only the slots for which stillHeld(slot) is true.
-  template <class Predicate>
-  void keepIf(Predicate stillHeld) {
-    std::erase_if(slots_, [&](int slot) {
-      if (stillHeld(slot)) return false;
-      flags_.at(slot) = false;
-      return true;
-    });
-  }
 
  private:
   FixedArray<bool, kFaceSlots> flags_;

@@ -6,7 +6,7 @@
 // - the average is renewed from running per-cell sums while the stored faces
 //   are the ones summed, of one size, unchanged since;
 // - difference grids are written when first needed, except for a face grid
-//   held outside (through Identity), whose difference is written at once;
+//   ever handed out as Identity, whose difference is written at once;
 // - a face is scored by a byte SAD over whole grid storage when its
 //   difference grid and the probe's share one layout with clean spare cells.
 
@@ -22,6 +22,7 @@
 #include "face/literal_face_steps.h"
 #include "face/pending_differences.h"
 #include "face/running_face_sum.h"
+#include "imaging/checked_arithmetic.h"
 
 namespace tavro {
 
@@ -86,7 +87,9 @@ struct ClassFaceRecogniser::Database {
     if (!facts.cells || facts.upperX != width || facts.upperY != height) return false;
     const auto& face = record.faceGrids.at(slot);
     if (!face || !hasBounds(face->imageGridView(), width, height)) return false;
-    // Only a grid handed out as Identity can have changed since it was summed.
+    // Only a grid handed out as Identity can have changed since it was summed;
+    // once handed out it may be reached at any later time, even through a
+    // plain reference, so it is watched until its slot gets a new grid.
     for (const int s : exposed.slots()) {
       if (s >= slot) continue;
       const auto& summed = record.faceGrids.at(s);
@@ -99,10 +102,9 @@ struct ClassFaceRecogniser::Database {
     faceSum.add(*record.faceGrids.at(noOfFaces - 1));
     faceSum.writeAverage(record.averageFace);
     startOwing(noOfFaces, width, height);
-    // A face grid held outside may change before its difference is needed.
+    // A face grid handed out may change before its difference is needed.
     for (const int s : exposed.slots())
-      if (s < noOfFaces && record.faceGrids.at(s).use_count() > 1) settle(s);
-    forgetUnheldExposed();
+      if (s < noOfFaces) settle(s);
   }
 
   void renewLiterally(std::int16_t noOfFaces, std::int16_t width, std::int16_t height) {
@@ -112,7 +114,6 @@ struct ClassFaceRecogniser::Database {
     noteDifferencePass(noOfFaces, width, height);
     computeDifferenceGridsLiterally(record, noOfFaces, width, height);
     rebuildFaceSum(noOfFaces, width, height);
-    forgetUnheldExposed();
   }
 
   // Slots 0..noOfFaces-1 now owe their difference against the new average;
@@ -146,10 +147,6 @@ struct ClassFaceRecogniser::Database {
     }
     faceSum.reset(width, height);
     for (int f = 0; f < noOfFaces; ++f) faceSum.add(*record.faceGrids.at(f));
-  }
-
-  void forgetUnheldExposed() {
-    exposed.keepIf([this](int s) { return record.faceGrids.at(s).use_count() > 1; });
   }
 
   // A pass over width x height reaches the spare column or row of a grid
@@ -236,7 +233,7 @@ std::string ClassFaceRecogniser::Identify(PictureSurface& facePicture) {
   std::int32_t bestScore = kNoMatchScore;
   db.settleAll();
   const ProbeCells probe = db.probeCells(imageWidth_, imageHeight_);
-  const int lastFace = lastIndex(NoOfFaces_);
+  const int lastFace = checked::lastIndex(NoOfFaces_);
   for (int f = 0; f <= lastFace; ++f) {
     const std::int32_t score = db.score(f, probe, imageWidth_, imageHeight_);
     if (score < bestScore) {

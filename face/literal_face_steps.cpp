@@ -12,8 +12,6 @@ classImageProcessing& gridOf(const std::shared_ptr<classImageProcessing>& grid) 
   return *grid;
 }
 
-int lastIndex(std::int16_t count) { return checked::sub16(count, 1); }
-
 std::uint8_t positiveDifference(std::uint8_t value, float average) {
   // Single-precision difference, rounded to a 16-bit integer.
   std::int16_t d = checked::roundToInt16(static_cast<float>(value) - average);
@@ -23,11 +21,11 @@ std::uint8_t positiveDifference(std::uint8_t value, float average) {
 
 void computeAverageFaceLiterally(FaceRecord& record, std::int16_t noOfFaces, std::int16_t width,
                                  std::int16_t height) {
-  const int lastFace = lastIndex(noOfFaces);
+  const int lastFace = checked::lastIndex(noOfFaces);
   for (int f = 0; f <= lastFace; ++f) {
-    const int lastX = lastIndex(width);
+    const int lastX = checked::lastIndex(width);
     for (int x = 0; x <= lastX; ++x) {
-      const int lastY = lastIndex(height);
+      const int lastY = checked::lastIndex(height);
       for (int y = 0; y <= lastY; ++y) {
         const std::uint8_t v = gridOf(record.faceGrids.at(f)).getPoint(static_cast<std::int16_t>(x),
                                                                         static_cast<std::int16_t>(y));
@@ -38,9 +36,9 @@ void computeAverageFaceLiterally(FaceRecord& record, std::int16_t noOfFaces, std
   }
   if (noOfFaces == 0) throw Error(ErrorKind::DivisionByZero);
   const float count = static_cast<float>(noOfFaces);
-  const int lastX = lastIndex(width);
+  const int lastX = checked::lastIndex(width);
   for (int x = 0; x <= lastX; ++x) {
-    const int lastY = lastIndex(height);
+    const int lastY = checked::lastIndex(height);
     for (int y = 0; y <= lastY; ++y) {
       float& cell = record.averageFace.at(x, y);
       cell = std::floor(cell / count);
@@ -50,11 +48,11 @@ void computeAverageFaceLiterally(FaceRecord& record, std::int16_t noOfFaces, std
 
 void computeDifferenceGridsLiterally(FaceRecord& record, std::int16_t noOfFaces,
                                      std::int16_t width, std::int16_t height) {
-  const int lastFace = lastIndex(noOfFaces);
+  const int lastFace = checked::lastIndex(noOfFaces);
   for (int f = 0; f <= lastFace; ++f) {
-    const int lastX = lastIndex(width);
+    const int lastX = checked::lastIndex(width);
     for (int x = 0; x <= lastX; ++x) {
-      const int lastY = lastIndex(height);
+      const int lastY = checked::lastIndex(height);
       for (int y = 0; y <= lastY; ++y) {
         const auto cx = static_cast<std::int16_t>(x);
         const auto cy = static_cast<std::int16_t>(y);
@@ -67,9 +65,9 @@ void computeDifferenceGridsLiterally(FaceRecord& record, std::int16_t noOfFaces,
 }
 
 void computeProbeDifference(FaceRecord& record, std::int16_t width, std::int16_t height) {
-  const int lastX = lastIndex(width);
+  const int lastX = checked::lastIndex(width);
   for (int x = 0; x <= lastX; ++x) {
-    const int lastY = lastIndex(height);
+    const int lastY = checked::lastIndex(height);
     for (int y = 0; y <= lastY; ++y) {
       const auto cx = static_cast<std::int16_t>(x);
       const auto cy = static_cast<std::int16_t>(y);
@@ -83,9 +81,9 @@ void computeProbeDifference(FaceRecord& record, std::int16_t width, std::int16_t
 std::int32_t scoreFaceLiterally(const FaceRecord& record, int face, std::int16_t width,
                                 std::int16_t height) {
   std::int32_t score = 0;
-  const int lastX = lastIndex(width);
+  const int lastX = checked::lastIndex(width);
   for (int x = 0; x <= lastX; ++x) {
-    const int lastY = lastIndex(height);
+    const int lastY = checked::lastIndex(height);
     for (int y = 0; y <= lastY; ++y) {
       const auto cx = static_cast<std::int16_t>(x);
       const auto cy = static_cast<std::int16_t>(y);

@@ -14,9 +14,6 @@ namespace tavro {
 // The grid behind a reference; an empty reference is "Object variable not set".
 classImageProcessing& gridOf(const std::shared_ptr<classImageProcessing>& grid);
 
-// The last index of a loop "0 to count - 1", a checked 16-bit result.
-int lastIndex(std::int16_t count);
-
 // max(0, value - average) as a cell value: the part brighter than the average.
 std::uint8_t positiveDifference(std::uint8_t value, float average);
 

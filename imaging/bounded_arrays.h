@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <utility>
 
 #include "platform/errors.h"
 
@@ -47,8 +48,16 @@ class Grid2D {
     *this = std::move(copy);
     return *this;
   }
-  Grid2D(Grid2D&&) noexcept = default;
-  Grid2D& operator=(Grid2D&&) noexcept = default;
+  // A grid moved from has no cells and no bounds, so every access to it is
+  // out of range rather than a read through a released block.
+  Grid2D(Grid2D&& other) noexcept { *this = std::move(other); }
+  Grid2D& operator=(Grid2D&& other) noexcept {
+    if (this == &other) return *this;
+    upperX_ = std::exchange(other.upperX_, -1);
+    upperY_ = std::exchange(other.upperY_, -1);
+    cells_ = std::move(other.cells_);
+    return *this;
+  }
 
   T& at(int x, int y) { return cells_[index(x, y)]; }
   const T& at(int x, int y) const { return cells_[index(x, y)]; }

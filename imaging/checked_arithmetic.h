@@ -46,6 +46,10 @@ inline std::int32_t add32(std::int64_t a, std::int64_t b) { return toInt32(a + b
 inline std::int32_t sub32(std::int64_t a, std::int64_t b) { return toInt32(a - b); }
 inline std::int32_t mul32(std::int64_t a, std::int64_t b) { return toInt32(a * b); }
 
+// The last index of a loop "0 to count - 1": itself a checked 16-bit result,
+// so a count of -32768 overflows as the loop bound would.
+inline std::int16_t lastIndex(std::int16_t count) { return sub16(count, 1); }
+
 // Round to nearest, ties to even, then range-check.
 inline std::int16_t roundToInt16(double v) { return wholeToInt<std::int16_t>(roundHalfEven(v)); }
 inline std::int32_t roundToInt32(double v) { return wholeToInt<std::int32_t>(roundHalfEven(v)); }

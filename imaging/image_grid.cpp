@@ -38,9 +38,6 @@ float regionArgument(const std::optional<double>& argument) {
   return checked::toSingle(*argument);
 }
 
-// The last index of a loop "0 to count - 1", itself a checked 16-bit result.
-int lastIndex(std::int16_t count) { return checked::sub16(count, 1); }
-
 }  // namespace
 
 classImageProcessing::classImageProcessing() : edgeTraces_(kMaxTraceColumn, kMaxTraceRow) {}
@@ -111,11 +108,11 @@ void classImageProcessing::update(PictureSurface& canvas, std::optional<double> 
   const double area = checked::mul16(stepX, stepY);
 
   contentChanged();
-  const int lastX = lastIndex(width_);
+  const int lastX = checked::lastIndex(width_);
   for (int x = 0; x <= lastX; ++x) {
     // The column's exact block origin; rounded (and range-checked) per cell.
     const double originX = static_cast<double>(x) / width_ * regionWidth + regionLeft;
-    const int lastY = lastIndex(height_);
+    const int lastY = checked::lastIndex(height_);
     for (int y = 0; y <= lastY; ++y) {
       tracedMap_.at(x, y) = false;
       const std::int16_t px = checked::roundToInt16(originX);
@@ -137,9 +134,9 @@ void classImageProcessing::update(PictureSurface& canvas, std::optional<double> 
 
 void classImageProcessing::whiteNoise() {
   contentChanged();
-  const int lastX = lastIndex(width_);
+  const int lastX = checked::lastIndex(width_);
   for (int x = 0; x <= lastX; ++x) {
-    const int lastY = lastIndex(height_);
+    const int lastY = checked::lastIndex(height_);
     for (int y = 0; y <= lastY; ++y) {
       const double r = nextRandom();
       imageGrid_.at(x, y) = checked::roundToByte(r * 255.0);

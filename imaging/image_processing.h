@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "imaging/bounded_arrays.h"
+#include "imaging/content_version.h"
 #include "imaging/edge_patterns.h"
 #include "platform/chart.h"
 #include "platform/picture_surface.h"
@@ -80,9 +81,10 @@ class classImageProcessing {
   float probeX() const noexcept { return probeX_; }
   float probeY() const noexcept { return probeY_; }
 
-  // Grows whenever a cell of imageGrid may have changed (init, update,
-  // setPoint, whiteNoise, the summaries): lets holders keep derived data.
-  std::uint64_t contentVersion() const noexcept { return contentVersion_; }
+  // Changes whenever a cell of imageGrid may have changed (init, update,
+  // setPoint, whiteNoise, the summaries, copying or moving the object): lets
+  // holders keep derived data.
+  std::uint64_t contentVersion() const noexcept { return contentVersion_.value(); }
 
  private:
   // Fills edgePatterns_ slots 0..13 with the standard set; the last step of init.
@@ -98,7 +100,11 @@ class classImageProcessing {
   void clearTraceVisited();
   void markTraceVisited(std::int16_t x, std::int16_t y);
   void mergeTraceVisited();
-  void contentChanged() noexcept { ++contentVersion_; }
+  void contentChanged() noexcept { contentVersion_.bump(); }
+
+  // First of all members: a copy or move takes a fresh stamp before any
+  // cell is copied, so even a copy that fails half-way is seen as a change.
+  ContentVersion contentVersion_;
 
   // Public variables.
   std::int16_t width_ = 0;
@@ -129,8 +135,6 @@ class classImageProcessing {
   // Every cell set in traceVisited_ is listed here (possibly with stale
   // entries that are false again); reused, so tracing rarely allocates.
   std::vector<std::pair<std::int16_t, std::int16_t>> traceVisitedCells_;
-
-  std::uint64_t contentVersion_ = 0;
 
   // The project's own tests set hand-made tables and reach the private steps.
   friend struct ImageProcessingTestPeer;

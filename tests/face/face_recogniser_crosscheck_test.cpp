@@ -1,7 +1,8 @@
 // The recogniser against the plain reference algorithm on random sequences of
 // operations: the same names, errors, counts and Identity after every step,
 // including misuse through the setters, re-init with other sizes and changes
-// to matched grids made from outside.
+// to matched grids made from outside (through shared or plain references, by
+// setting cells, re-init, copying cells in or moving them out).
 
 #include <gtest/gtest.h>
 
@@ -89,11 +90,13 @@ class CrossCheck {
     if (roll < profile_.addPercent) return addFace();
     if (roll < profile_.addPercent + profile_.misusePercent) return misuse();
     if (roll < profile_.addPercent + profile_.misusePercent + 3) return restart();
-    switch (uniform(0, 9)) {
+    switch (uniform(0, 11)) {
       case 0: return holdIdentity();
       case 1: return releaseHeld();
       case 2: return changeHeldGrid();
       case 3: return changeIdentityGrid();
+      case 4: return watchIdentity();
+      case 5: return changeWatchedGrid();
       default: return identify();
     }
   }
@@ -258,10 +261,45 @@ class CrossCheck {
     change(fast_.Identity(), reference_.Identity);
   }
 
+  // A plain reference to the matched grid, kept without sharing it: the grid
+  // lives on in the recogniser and may be changed long after Identity moved.
+  void watchIdentity() {
+    if (!fast_.Identity()) return;
+    history += " watch";
+    watched_.emplace_back(fast_.Identity(), reference_.Identity);
+  }
+
+  void changeWatchedGrid() {
+    if (watched_.empty()) return;
+    const auto& [fast, reference] = watched_[static_cast<std::size_t>(uniform(0, static_cast<int>(watched_.size()) - 1))];
+    const GridRef fastGrid = fast.lock();
+    const GridRef referenceGrid = reference.lock();
+    if (!fastGrid || !referenceGrid) return;
+    change(fastGrid, referenceGrid);
+  }
+
   // The same change to a pair of corresponding grids held outside.
   void change(const GridRef& fast, const GridRef& reference) {
     const auto& cells = reference->imageGridView();
-    if (uniform(0, 9) == 0 || cells.empty()) {
+    const int kind = uniform(0, 19);
+    if (kind == 0) {
+      // Cells copied in from a grid sampled the way a stored face is.
+      history += " copyIn";
+      classImageProcessing source;
+      try {
+        source.init(reference_.imageWidth, reference_.imageHeight);
+        FakePictureSurface surface = picture().make();
+        source.update(surface);
+      } catch (const Error&) {
+        // whatever the source holds by now is copied
+      }
+      *fast = source;
+      *reference = source;
+    } else if (kind == 1) {
+      history += " moveOut";
+      classImageProcessing takenFast = std::move(*fast);
+      classImageProcessing takenReference = std::move(*reference);
+    } else if (kind == 2 || cells.empty()) {
       const std::int16_t width = randomSide();
       const std::int16_t height = randomSide();
       history += " regrid(" + std::to_string(width) + "," + std::to_string(height) + ")";
@@ -285,6 +323,7 @@ class CrossCheck {
   std::vector<std::weak_ptr<classImageProcessing>> seenFast_;
   std::vector<std::weak_ptr<classImageProcessing>> seenReference_;
   std::vector<std::pair<GridRef, GridRef>> held_;
+  std::vector<std::pair<std::weak_ptr<classImageProcessing>, std::weak_ptr<classImageProcessing>>> watched_;
   int added_ = 0;
 };
 

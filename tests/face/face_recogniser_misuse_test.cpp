@@ -137,6 +137,21 @@ TEST_F(TwoDots, ChangingAHeldGridAfterAddFaceDoesNotReachItsDifference) {
   EXPECT_EQ(recogniser.Identify(bright), "bright");
 }
 
+TEST_F(TwoDots, AMatchedGridChangedThroughAPlainReferenceCountsAtTheNextAddFace) {
+  EXPECT_EQ(recogniser.Identify(bright), "bright");
+  classImageProcessing& kept = *recogniser.Identity();  // no shared reference kept
+  EXPECT_EQ(recogniser.Identify(dim), "dim");           // Identity moves on
+  auto black = dot(0);
+  recogniser.addFace(black, "black");
+  kept.setPoint(0, 0, 0);  // the stored "bright" grid, long after it was matched
+  auto black2 = dot(0);
+  recogniser.addFace(black2, "black2");
+  // Average floor((100 + 0 + 0 + 0) / 4) = 25: differences 75, 0, 0, 0. A
+  // probe of 70 (difference 45) scores 30 against "dim" and 45 elsewhere.
+  auto probe = dot(70);
+  EXPECT_EQ(recogniser.Identify(probe), "dim");
+}
+
 TEST_F(TwoDots, SpareCellOfAMatchedGridReachesOnlyTheWiderComparison) {
   EXPECT_EQ(recogniser.Identify(bright), "bright");
   recogniser.Identity()->setPoint(1, 0, 250);  // the spare column of "bright"

@@ -57,6 +57,13 @@ TEST(Grid2D, BoundsAreInclusiveAndChecked) {
   EXPECT_EQ(kindOf([&] { none.at(0, 0); }), ErrorKind::SubscriptOutOfRange);
   EXPECT_EQ(kindOf([] { Grid2D<int>(-1, 0); }), ErrorKind::SubscriptOutOfRange);
   EXPECT_EQ(kindOf([] { Grid2D<int>(32767, 32767); }), ErrorKind::Platform);
+  // A grid moved from is left without cells: reading it is out of range.
+  Grid2D<std::uint8_t> taken = std::move(grid);
+  EXPECT_EQ(taken.at(3, 2), 9);
+  EXPECT_EQ(kindOf([&] { grid.at(0, 0); }), ErrorKind::SubscriptOutOfRange);
+  grid = std::move(taken);
+  EXPECT_EQ(grid.at(3, 2), 9);
+  EXPECT_EQ(kindOf([&] { taken.at(3, 2); }), ErrorKind::SubscriptOutOfRange);
 }
 
 TEST(Rounding, HalvesOfSmallValuesAndSinglePrecision) {
