@@ -17,6 +17,9 @@ TEST(ArcCos, InsideTheDomainTheArgumentStays) {
   float half = 0.5f;
   EXPECT_NEAR(basMaths::arcCos(half), 1.0471976, 1e-6);  // pi / 3
   EXPECT_EQ(half, 0.5f);
+  float threeQuarters = 0.75f;
+  EXPECT_NEAR(basMaths::arcCos(threeQuarters), 0.7227342, 1e-6);
+  EXPECT_EQ(threeQuarters, 0.75f);
   float almostOne = 0.99f;
   EXPECT_NEAR(basMaths::arcCos(almostOne), 0.1415395, 1e-6);
   EXPECT_EQ(almostOne, 0.99f);
