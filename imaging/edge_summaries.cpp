@@ -43,6 +43,23 @@ std::optional<float> edgeStrength(const classImageProcessing& rawImage, GridScal
   return checked::toSingle(steps / 510.0);
 }
 
+// Both summaries visit cells 1..width-1 x 1..height-1, columns outer: each
+// visited cell leaves the traced map, and a cell with a strength gets
+// valueOf(strength) written. rawImage may be the grid written, so later
+// cells can read results already written.
+template <class ValueOf>
+void writeEdgeCells(Grid2D<std::uint8_t>& image, Grid2D<bool>& traced, std::int16_t width,
+                    std::int16_t height, const classImageProcessing& rawImage, GridScale scale,
+                    ValueOf valueOf) {
+  for (int x = 1; x <= width - 1; ++x) {
+    for (int y = 1; y <= height - 1; ++y) {
+      traced.at(x, y) = false;
+      const std::optional<float> e = edgeStrength(rawImage, scale, x, y);
+      if (e) image.at(x, y) = checked::roundToByte(valueOf(*e));
+    }
+  }
+}
+
 }  // namespace
 
 void classImageProcessing::getImageEdges(classImageProcessing& rawImage) {
@@ -51,16 +68,10 @@ void classImageProcessing::getImageEdges(classImageProcessing& rawImage) {
   double total = 0.0;
 
   contentChanged();
-  for (int x = 1; x <= width_ - 1; ++x) {
-    for (int y = 1; y <= height_ - 1; ++y) {
-      tracedMap_.at(x, y) = false;
-      const std::optional<float> e = edgeStrength(rawImage, scale, x, y);
-      if (!e) continue;
-      total += *e;
-      const float value = *e < EdgeThreshold_ ? 0.0f : *e * 255.0f;
-      imageGrid_.at(x, y) = checked::roundToByte(value);
-    }
-  }
+  writeEdgeCells(imageGrid_, tracedMap_, width_, height_, rawImage, scale, [&](float e) {
+    total += e;
+    return e < EdgeThreshold_ ? 0.0f : e * 255.0f;
+  });
 
   // Every cell counts in the mean, although the first row and column never
   // contribute; the 16-bit product overflows only after the grid is written.
@@ -76,21 +87,13 @@ void classImageProcessing::getImageContours(classImageProcessing& rawImage) {
   const float span = 1.0f - EdgeThreshold_;
 
   contentChanged();
-  for (int x = 1; x <= width_ - 1; ++x) {
-    for (int y = 1; y <= height_ - 1; ++y) {
-      tracedMap_.at(x, y) = false;
-      const std::optional<float> e = edgeStrength(rawImage, scale, x, y);
-      if (!e) continue;
-      // Edges just above the threshold bright, the strongest dark.
-      const float d = *e - EdgeThreshold_;
-      float value = 0.0f;
-      if (!(d < 0.0f)) {
-        if (span == 0.0f) throw Error(ErrorKind::DivisionByZero);  // 0 / 0 at a threshold of 1
-        value = 255.0f - d / span * 255.0f;
-      }
-      imageGrid_.at(x, y) = checked::roundToByte(value);
-    }
-  }
+  writeEdgeCells(imageGrid_, tracedMap_, width_, height_, rawImage, scale, [&](float e) {
+    // Edges just above the threshold bright, the strongest dark.
+    const float d = e - EdgeThreshold_;
+    if (d < 0.0f) return 0.0f;
+    if (span == 0.0f) throw Error(ErrorKind::DivisionByZero);  // 0 / 0 at a threshold of 1
+    return 255.0f - d / span * 255.0f;
+  });
 }
 
 }  // namespace tavro

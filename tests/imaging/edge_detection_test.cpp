@@ -5,20 +5,11 @@
 #include <vector>
 
 #include "imaging/image_processing.h"
+#include "tests/imaging/error_kind_of.h"
 #include "tests/imaging/image_processing_test_peer.h"
 
 namespace tavro {
 namespace {
-
-ErrorKind kindOf(const std::function<void()>& operation) {
-  try {
-    operation();
-  } catch (const Error& e) {
-    return e.kind();
-  }
-  ADD_FAILURE() << "no tavro::Error thrown";
-  return ErrorKind::Platform;
-}
 
 // Cells of a 3x3 window, top row first, written with the top-left cell at (x, y).
 void drawWindow(classImageProcessing& grid, int x, int y, const std::array<std::uint8_t, 9>& cells) {

@@ -4,22 +4,13 @@
 #include <vector>
 
 #include "imaging/image_processing.h"
+#include "tests/imaging/error_kind_of.h"
 #include "tests/imaging/image_processing_test_peer.h"
 
 namespace tavro {
 namespace {
 
 using Peer = ImageProcessingTestPeer;
-
-ErrorKind kindOf(const std::function<void()>& operation) {
-  try {
-    operation();
-  } catch (const Error& e) {
-    return e.kind();
-  }
-  ADD_FAILURE() << "no tavro::Error thrown";
-  return ErrorKind::Platform;
-}
 
 // A grid whose cell (x, y) is value(x, y) over the sampled cells.
 classImageProcessing picture(int width, int height, const std::function<std::uint8_t(int, int)>& value) {
@@ -63,22 +54,23 @@ classImageProcessing oneCellPicture(std::uint8_t centre, std::uint8_t left, std:
   return raw;
 }
 
-int edgeValue(std::uint8_t centre, std::uint8_t left, std::uint8_t up, float threshold = 0.0f) {
+// Cell (1, 1) of the 2 x 2 result that `summary` makes of that picture.
+using Summary = void (classImageProcessing::*)(classImageProcessing&);
+int summaryValue(Summary summary, std::uint8_t centre, std::uint8_t left, std::uint8_t up, float threshold) {
   classImageProcessing raw = oneCellPicture(centre, left, up);
   classImageProcessing result;
   result.init(2, 2);
   result.setEdgeThreshold(threshold);
-  result.getImageEdges(raw);
+  (result.*summary)(raw);
   return result.getPoint(1, 1);
 }
 
+int edgeValue(std::uint8_t centre, std::uint8_t left, std::uint8_t up, float threshold = 0.0f) {
+  return summaryValue(&classImageProcessing::getImageEdges, centre, left, up, threshold);
+}
+
 int contourValue(std::uint8_t centre, std::uint8_t left, std::uint8_t up, float threshold) {
-  classImageProcessing raw = oneCellPicture(centre, left, up);
-  classImageProcessing result;
-  result.init(2, 2);
-  result.setEdgeThreshold(threshold);
-  result.getImageContours(raw);
-  return result.getPoint(1, 1);
+  return summaryValue(&classImageProcessing::getImageContours, centre, left, up, threshold);
 }
 
 // --- edge strength and getImageEdges ---

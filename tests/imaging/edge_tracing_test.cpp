@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "imaging/image_processing.h"
+#include "tests/imaging/error_kind_of.h"
 #include "tests/imaging/image_processing_test_peer.h"
 
 namespace tavro {
@@ -15,16 +16,6 @@ namespace {
 
 using Cell = std::pair<int, int>;
 using Peer = ImageProcessingTestPeer;
-
-ErrorKind kindOf(const std::function<void()>& operation) {
-  try {
-    operation();
-  } catch (const Error& e) {
-    return e.kind();
-  }
-  ADD_FAILURE() << "no tavro::Error thrown";
-  return ErrorKind::Platform;
-}
 
 classImageProcessing gridWith(int width, int height, std::initializer_list<Cell> cells, std::uint8_t value) {
   classImageProcessing grid;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "imaging/image_processing.h"
+#include "tests/imaging/error_kind_of.h"
 
 namespace tavro {
 namespace {
@@ -55,19 +56,6 @@ class RecordingChart : public Chart {
   }
   std::int16_t rowCount = 0;
 };
-
-// The message of the Error that `call` throws, after checking its kind.
-template <class F>
-std::string errorOf(ErrorKind kind, F&& call) {
-  try {
-    call();
-  } catch (const Error& e) {
-    EXPECT_EQ(e.kind(), kind);
-    return e.what();
-  }
-  ADD_FAILURE() << "expected an error";
-  return {};
-}
 
 ChartCall set(const char* member, std::int16_t v) { return {"set", member, v}; }
 ChartCall get(const char* member, std::int16_t v) { return {"get", member, v}; }

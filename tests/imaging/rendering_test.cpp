@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "imaging/image_processing.h"
+#include "tests/imaging/error_kind_of.h"
 
 namespace tavro {
 namespace {
@@ -102,19 +103,6 @@ class RecordingCanvas : public Canvas {
   mutable int widthReads_ = 0, heightReads_ = 0;
   int drawingCalls_ = 0;
 };
-
-// The message of the Error that `call` throws, after checking its kind.
-template <class F>
-std::string errorOf(ErrorKind kind, F&& call) {
-  try {
-    call();
-  } catch (const Error& e) {
-    EXPECT_EQ(e.kind(), kind);
-    return e.what();
-  }
-  ADD_FAILURE() << "expected an error";
-  return {};
-}
 
 Call style0() { return {"style", {}, 0}; }
 Call fill(std::int32_t c) { return {"fill", {}, c}; }
