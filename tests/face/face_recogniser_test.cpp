@@ -230,16 +230,21 @@ TEST(Recogniser, CapacityIs1001Faces) {
   EXPECT_EQ(recogniser.Identity()->getPoint(0, 0), 0);
 }
 
+// A plain side x side picture that keeps no record of its many reads.
+FakePictureSurface quietPlain(std::int16_t side, std::int32_t colour) {
+  auto surface = FakePictureSurface::plain(side, side, colour);
+  surface.stopRecording();
+  return surface;
+}
+
 TEST(Recogniser, AScoreOf99999999OrMoreNeverWins) {
   // 700 x 700 cells of 255 score 124950000.
   const std::int16_t side = 700;
   ClassFaceRecogniser recogniser;
   recogniser.init(side, side);
-  auto black = FakePictureSurface::plain(side, side, 0);
-  black.stopRecording();
+  auto black = quietPlain(side, 0);
   recogniser.addFace(black, "dark");
-  auto white = FakePictureSurface::plain(side, side, rgb(255, 255, 255));
-  white.stopRecording();
+  auto white = quietPlain(side, rgb(255, 255, 255));
   EXPECT_EQ(recogniser.Identify(white), "");
   EXPECT_EQ(recogniser.Identity(), nullptr);
   EXPECT_EQ(recogniser.Identify(black), "dark");
@@ -254,11 +259,9 @@ TEST(Recogniser, RunningScoreBeyond32BitsOverflows) {
   const std::int16_t side = 2902;
   ClassFaceRecogniser recogniser;
   recogniser.init(side, side);
-  auto black = FakePictureSurface::plain(side, side, 0);
-  black.stopRecording();
+  auto black = quietPlain(side, 0);
   recogniser.addFace(black, "dark");
-  auto white = FakePictureSurface::plain(side, side, rgb(255, 255, 255));
-  white.stopRecording();
+  auto white = quietPlain(side, rgb(255, 255, 255));
   EXPECT_EQ(kindOf([&] { recogniser.Identify(white); }), ErrorKind::Overflow);
   EXPECT_EQ(recogniser.Identity(), nullptr);
   EXPECT_EQ(recogniser.NoOfFaces(), 1);
