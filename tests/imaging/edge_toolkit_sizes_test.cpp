@@ -1,9 +1,10 @@
 // Every grid size from 0 x 0 to 128 x 128 through the whole edge toolkit with
-// random content: each operation either succeeds with consistent tables or
-// fails with the error its rules give for that size.
+// random content, drawings included: each operation either succeeds with
+// consistent tables or fails with the error its rules give for that size.
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 
 #include "imaging/image_processing.h"
@@ -65,6 +66,75 @@ void expectConsistentEdgeMap(const classImageProcessing& grid) {
     }
 }
 
+// Counts what is drawn and checks that every point lies on the canvas.
+class CountingCanvas : public Canvas {
+ public:
+  static constexpr float kSide = 300.0f;
+  float scaleWidth() const override { return kSide; }
+  float scaleHeight() const override { return kSide; }
+  std::int32_t point(float, float) const override { return 0; }
+  void cls() override { ++clears; }
+  void setFillStyle(std::int16_t) override {}
+  void setFillColor(std::int32_t) override {}
+  void setDrawWidth(std::int16_t) override {}
+  void line(float x1, float y1, float x2, float y2, std::int32_t) override {
+    ++lines;
+    expectOnCanvas(x1, y1);
+    expectOnCanvas(x2, y2);
+  }
+  void lineTo(float x2, float y2, std::int32_t) override {
+    ++connectors;
+    expectOnCanvas(x2, y2);
+  }
+  void box(float x1, float y1, float x2, float y2, std::int32_t) override {
+    ++boxes;
+    expectOnCanvas(x1, y1);
+    expectOnCanvas(x2, y2);
+  }
+  int clears = 0, lines = 0, connectors = 0, boxes = 0;
+
+ private:
+  static void expectOnCanvas(float x, float y) {
+    EXPECT_TRUE(x >= 0.0f && x <= kSide && y >= 0.0f && y <= kSide) << x << ", " << y;
+  }
+};
+
+// Every view of the grid: one box per cell, one per traced cell, one line
+// per segment with a connector before all but the first, one glyph line per
+// edge class 1..4 and two per corner.
+void expectEveryViewDrawn(classImageProcessing& grid) {
+  const int width = std::max(0, int{grid.width()}), height = std::max(0, int{grid.height()});
+  int traced = 0;
+  for (int x = 0; x < width; ++x)
+    for (int y = 0; y < height; ++y) traced += grid.tracedMapView().at(x, y);
+  int glyphLines = 0;
+  for (int ex = 0; ex < grid.edgesWidth(); ++ex)
+    for (int ey = 0; ey < grid.edgesHeight(); ++ey) {
+      const int code = grid.edgeGridView().at(ex, ey);
+      glyphLines += code == 5 ? 2 : (code >= 1 && code <= 4 ? 1 : 0);
+    }
+  const int segments = grid.noOfEdgeTraces();
+
+  CountingCanvas cells;
+  grid.setProcessType(0);
+  grid.show(cells);
+  EXPECT_EQ(cells.boxes, width * height);
+  EXPECT_EQ(cells.clears, 0);
+
+  CountingCanvas traces;
+  grid.setProcessType(4);
+  grid.show(traces);
+  EXPECT_EQ(traces.clears, 1);
+  EXPECT_EQ(traces.boxes, traced);
+  EXPECT_EQ(traces.lines, segments);
+  EXPECT_EQ(traces.connectors, std::max(0, segments - 1));
+
+  CountingCanvas glyphs;
+  grid.showEdges(glyphs);
+  EXPECT_EQ(glyphs.clears, 1);
+  EXPECT_EQ(glyphs.lines, glyphLines);
+}
+
 void runWholeToolkit(int width, int height, std::mt19937& random) {
   SCOPED_TRACE(testing::Message() << width << " x " << height);
   const bool empty = width == 0 || height == 0;
@@ -96,6 +166,7 @@ void runWholeToolkit(int width, int height, std::mt19937& random) {
     EXPECT_GE(grid.meanEdgeStrength(), 0.01);
     EXPECT_GE(grid.TraceEdgesThresh(), 0);
   }
+  expectEveryViewDrawn(grid);
   EXPECT_EQ(failureOf([&] { grid.getImageEdges(grid); }), expectedSummary);
   grid.setEdgeThreshold(0.3f);
   EXPECT_EQ(failureOf([&] { grid.getImageContours(raw); }), expectedSummary);
