@@ -125,8 +125,8 @@ void classImageProcessing::getEdges() {
 }
 
 void classImageProcessing::getEdges_secondary() {
-  const std::int16_t lastI = checked::sub16(edgesWidth_, 1);
-  const std::int16_t lastJ = checked::sub16(edgesHeight_, 1);
+  const std::int16_t lastI = checked::lastIndex(edgesWidth_);
+  const std::int16_t lastJ = checked::lastIndex(edgesHeight_);
   for (std::int16_t i = 1; i <= lastI; ++i)
     for (std::int16_t j = 1; j <= lastJ; ++j) cleanEdgeCell(edgeGrid_, i, j);
 }

@@ -39,9 +39,6 @@ CanvasRect cellRect(const Canvas& canvas, std::int32_t x, std::int32_t y, std::i
   return rect;
 }
 
-// Last index of a loop over `count` cells; checked like every 16-bit result.
-std::int16_t lastIndex(std::int16_t count) { return checked::sub16(count, 1); }
-
 std::int32_t cellColour(std::int16_t processType, std::uint8_t v) {
   switch (processType) {
     case 1: return rgb(v, 0, 0);
@@ -81,8 +78,8 @@ void classImageProcessing::show(Canvas& canvas) const {
   }
   // No clearing: the cells cover the whole drawing area.
   canvas.setFillStyle(kSolidFill);
-  const std::int16_t lastX = lastIndex(width_);
-  const std::int16_t lastY = lastIndex(height_);
+  const std::int16_t lastX = checked::lastIndex(width_);
+  const std::int16_t lastY = checked::lastIndex(height_);
   for (std::int32_t x = 0; x <= lastX; ++x) {
     for (std::int32_t y = 0; y <= lastY; ++y) {
       const std::int32_t colour = cellColour(processType_, imageGrid_.at(x, y));
@@ -95,8 +92,8 @@ void classImageProcessing::show(Canvas& canvas) const {
 
 void classImageProcessing::showEdgeTraces(Canvas& canvas) const {
   canvas.setFillStyle(kSolidFill);
-  const std::int16_t lastX = lastIndex(width_);
-  const std::int16_t lastY = lastIndex(height_);
+  const std::int16_t lastX = checked::lastIndex(width_);
+  const std::int16_t lastY = checked::lastIndex(height_);
   for (std::int32_t x = 0; x <= lastX; ++x) {
     for (std::int32_t y = 0; y <= lastY; ++y) {
       if (!tracedMap_.at(x, y)) continue;
@@ -111,7 +108,7 @@ void classImageProcessing::showEdgeTraces(Canvas& canvas) const {
 void classImageProcessing::showEdgeVector(Canvas& canvas) const {
   canvas.setFillStyle(kSolidFill);
   canvas.setDrawWidth(1);
-  const std::int16_t lastRow = lastIndex(noOfEdgeTraces_);
+  const std::int16_t lastRow = checked::lastIndex(noOfEdgeTraces_);
   for (std::int32_t i = 0; i <= lastRow; ++i) {
     const std::int16_t x1 = checked::roundToInt16(edgeTraces_.at(0, i));
     const std::int16_t y1 = checked::roundToInt16(edgeTraces_.at(1, i));
@@ -132,8 +129,8 @@ void classImageProcessing::showEdgeVector(Canvas& canvas) const {
 void classImageProcessing::showEdges(Canvas& canvas) const {
   canvas.cls();
   canvas.setFillStyle(kSolidFill);
-  const std::int16_t lastX = lastIndex(edgesWidth_);
-  const std::int16_t lastY = lastIndex(edgesHeight_);
+  const std::int16_t lastX = checked::lastIndex(edgesWidth_);
+  const std::int16_t lastY = checked::lastIndex(edgesHeight_);
   for (std::int32_t x = 0; x <= lastX; ++x) {
     for (std::int32_t y = 0; y <= lastY; ++y) {
       const CanvasRect r = cellRect(canvas, x, y, edgesWidth_, edgesHeight_);
