@@ -8,6 +8,7 @@ packages=(
   libopencv-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
+  imagemagick  # draws the picture of the tavro-edges example
 )
 
 missing=()

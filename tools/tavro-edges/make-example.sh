@@ -7,6 +7,8 @@ cd "$(dirname "$0")/../.."
 tool=${1:-build/default/tools/tavro-edges/tavro-edges}
 out=docs/tavro-edges
 mkdir -p "$out"
+command -v convert >/dev/null || { echo "make-example.sh: needs ImageMagick's convert (scripts/install-deps.sh installs it)" >&2; exit 1; }
+[ -x "$tool" ] || { echo "make-example.sh: no tavro-edges at $tool; build it first or pass its path" >&2; exit 1; }
 
 convert -size 200x200 xc:'#101010' \
   -fill '#c8c8c8' -draw 'ellipse 100 105 66 84 0 360' \
