@@ -11,25 +11,15 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include "tool_run.h"
+
 namespace {
 
-struct ToolRun {
-  int status = -1;
-  QString out;
-  QString err;
-};
+using tavro::testing::ToolRun;
 
 ToolRun runTool(const QStringList& args,
-            const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
-  QProcess tool;
-  tool.setProcessEnvironment(environment);
-  tool.start(QStringLiteral(TAVRO_EDGES_PATH), args);
-  ToolRun run;
-  if (!tool.waitForFinished(60000) || tool.exitStatus() != QProcess::NormalExit) return run;
-  run.status = tool.exitCode();
-  run.out = QString::fromUtf8(tool.readAllStandardOutput());
-  run.err = QString::fromUtf8(tool.readAllStandardError());
-  return run;
+                const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
+  return tavro::testing::runProgram(QStringLiteral(TAVRO_EDGES_PATH), args, environment);
 }
 
 // 120 x 90 pixels: the left half black, the right half white.

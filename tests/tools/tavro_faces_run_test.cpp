@@ -19,28 +19,15 @@
 #include "face_picture_files.h"
 #include "platform/picture/picture_box.h"
 #include "platform/picture/picture_loader.h"
+#include "tool_run.h"
 
 namespace {
 
 using namespace tavro::testing;
 
-struct ToolRun {
-  int status = -1;
-  QString out;
-  QString err;
-};
-
 ToolRun runTool(const QStringList& args,
                 const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
-  QProcess tool;
-  tool.setProcessEnvironment(environment);
-  tool.start(QStringLiteral(TAVRO_FACES_PATH), args);
-  ToolRun run;
-  if (!tool.waitForFinished(60000) || tool.exitStatus() != QProcess::NormalExit) return run;
-  run.status = tool.exitCode();
-  run.out = QString::fromUtf8(tool.readAllStandardOutput());
-  run.err = QString::fromUtf8(tool.readAllStandardError());
-  return run;
+  return runProgram(QStringLiteral(TAVRO_FACES_PATH), args, environment);
 }
 
 // The window's answer to each probe: what pic1 shows after "Check IMAGE".
