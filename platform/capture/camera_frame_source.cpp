@@ -1,5 +1,8 @@
 #include "platform/capture/camera_frame_source.h"
 
+#include <algorithm>
+#include <cstdint>
+
 #include <opencv2/imgproc.hpp>
 
 namespace tavro {
@@ -24,6 +27,23 @@ bool toBgr(cv::Mat& frame) {
 
 }  // namespace
 
+cv::Mat fitToControlPicture(const cv::Mat& frame) {
+  const cv::Size target = kControlPictureSize;
+  if (frame.empty() || frame.size() == target) return frame;
+  // The widest centred part of the target's shape, in whole pixels.
+  cv::Rect part(0, 0, frame.cols, frame.rows);
+  if (std::int64_t{frame.cols} * target.height > std::int64_t{frame.rows} * target.width) {
+    part.width = std::max(1, int(std::int64_t{frame.rows} * target.width / target.height));
+    part.x = (frame.cols - part.width) / 2;
+  } else {
+    part.height = std::max(1, int(std::int64_t{frame.cols} * target.height / target.width));
+    part.y = (frame.rows - part.height) / 2;
+  }
+  cv::Mat fitted;
+  cv::resize(frame(part), fitted, target, 0, 0, cv::INTER_AREA);
+  return fitted;
+}
+
 CameraFrameSource::CameraFrameSource(std::string devicePath) : devicePath_(std::move(devicePath)) {}
 
 // A device node that opens but delivers nothing (a metadata node) is no camera,
@@ -31,6 +51,9 @@ CameraFrameSource::CameraFrameSource(std::string devicePath) : devicePath_(std::
 bool CameraFrameSource::open() {
   try {
     if (!capture_.open(devicePath_, cv::CAP_V4L2)) return false;
+    // A request only: many cameras offer 160 x 120, the rest are fitted in read().
+    capture_.set(cv::CAP_PROP_FRAME_WIDTH, kControlPictureSize.width);
+    capture_.set(cv::CAP_PROP_FRAME_HEIGHT, kControlPictureSize.height);
     rate_ = saneRate(capture_.get(cv::CAP_PROP_FPS));
     cv::Mat first;
     return read(first);
@@ -43,7 +66,7 @@ bool CameraFrameSource::read(cv::Mat& frame) {
   try {
     cv::Mat fresh;
     if (!capture_.read(fresh) || !toBgr(fresh)) return false;
-    frame = fresh;
+    frame = fitToControlPicture(fresh);
     return true;
   } catch (const cv::Exception&) {
     return false;

@@ -1,5 +1,6 @@
 #pragma once
-// A V4L2 camera read through OpenCV, named by its device path.
+// A V4L2 camera read through OpenCV, named by its device path. It is asked for
+// the control's picture size; whatever size it sends is fitted to that.
 
 #include <string>
 
@@ -8,6 +9,10 @@
 #include "platform/capture/frame_source.h"
 
 namespace tavro {
+
+// The frame cut to the picture's 4:3 shape about its centre and scaled to
+// the control's picture size; 8-bit BGR frames only.
+cv::Mat fitToControlPicture(const cv::Mat& frame);
 
 class CameraFrameSource : public FrameSource {
  public:

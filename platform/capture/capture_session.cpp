@@ -87,6 +87,8 @@ void CaptureSession::stopRecording() {
 
 bool CaptureSession::isRecording() const { return recorder_ && !recorder_->failed(); }
 
+bool CaptureSession::hasStoppedRecording() const { return recorder_ && recorder_->failed(); }
+
 // The camera gets its opening time plus a little for the first frame; empty
 // when none came, which the writers report naming their file.
 cv::Mat CaptureSession::waitForFrame() {

@@ -58,6 +58,8 @@ class CaptureSession {
   void stopRecording();
   // True from startRecording until stopRecording, unless it stopped by itself.
   bool isRecording() const;
+  // A recording that stopped by itself and is not finished yet.
+  bool hasStoppedRecording() const;
 
  private:
   cv::Mat waitForFrame();  // starts grabbing

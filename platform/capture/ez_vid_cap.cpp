@@ -1,5 +1,6 @@
 #include "platform/capture/ez_vid_cap.h"
 
+#include <QApplication>
 #include <QImage>
 #include <QKeyEvent>
 #include <QPainter>
@@ -11,7 +12,8 @@ namespace tavro {
 
 namespace {
 
-const QColor kNeutralArea(48, 48, 48);
+const QColor kNeutralArea(30, 30, 30);
+const QColor kAreaEdge(90, 90, 90);
 const QColor kStatusText(220, 220, 220);
 const QColor kRecordingMark(220, 0, 0);
 
@@ -23,9 +25,12 @@ ezVidCap::ezVidCap(std::unique_ptr<FrameSource> source, QWidget* parent)
     : QWidget(parent),
       session_(std::make_unique<CaptureSession>(
           std::move(source), [this] { scheduleRepaint(); },
-          [this](const std::string& message) { reportFailureLater(QString::fromStdString(message)); })) {
+          [this](const std::string&) { finishFailedRecordingLater(); })) {
   setFocusPolicy(Qt::ClickFocus);
   setAttribute(Qt::WA_OpaquePaintEvent);
+  // Key presses reach whichever control has the focus; the filter sees them
+  // first, so Esc works wherever the focus is in this window.
+  if (QCoreApplication::instance() != nullptr) QCoreApplication::instance()->installEventFilter(this);
 }
 
 // The session goes first: it finishes a running recording and stops the
@@ -81,6 +86,8 @@ void ezVidCap::paintEvent(QPaintEvent*) {
     }
   } else {
     painter.fillRect(rect(), kNeutralArea);
+    painter.setPen(kAreaEdge);
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
   }
 
   QString text;
@@ -102,13 +109,13 @@ void ezVidCap::paintEvent(QPaintEvent*) {
   }
 }
 
-void ezVidCap::keyPressEvent(QKeyEvent* event) {
-  if (event->key() == Qt::Key_Escape && isRecording()) {
-    finishRecording();
-    event->accept();
-    return;
-  }
-  QWidget::keyPressEvent(event);
+bool ezVidCap::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyPress || !isRecording()) return false;
+  auto* target = qobject_cast<QWidget*>(watched);
+  if (target == nullptr || target->window() != window()) return false;
+  if (static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape) return false;
+  finishRecording();
+  return true;
 }
 
 // One repaint waits in the queue at most, however fast frames come.
@@ -123,12 +130,15 @@ void ezVidCap::scheduleRepaint() {
       Qt::QueuedConnection);
 }
 
-void ezVidCap::reportFailureLater(const QString& message) {
+// The file is finished on this thread as soon as the failure is known, so it
+// plays at once; when a click on "STOP AVI" or "Record " got there first, it
+// was reported there and nothing is left to do.
+void ezVidCap::finishFailedRecordingLater() {
   QMetaObject::invokeMethod(
       this,
-      [this, message] {
+      [this] {
         update();
-        emit recordingFailed(message);
+        if (session_->hasStoppedRecording()) finishRecording();
       },
       Qt::QueuedConnection);
 }

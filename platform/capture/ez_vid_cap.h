@@ -2,6 +2,7 @@
 // The capture control: a widget that shows the live camera picture, writes
 // snapshots and records video. The window uses exactly these five members;
 // every failure is reported as a thrown tavro::Error with a clear message.
+// Esc pressed anywhere in the control's window ends a running recording.
 
 #include <atomic>
 #include <cstdint>
@@ -53,17 +54,18 @@ class ezVidCap : public QWidget {
   void finishRecording();
 
  signals:
-  // A recording failed; sent when it stops by itself and when a failure is
-  // found on finishing it through finishRecording.
+  // A recording failed. One that stops by itself (camera lost, disk full) is
+  // finished at once, keeping the frames before, and reported once, here;
+  // so is a failure found by finishRecording.
   void recordingFailed(const QString& message);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
-  void keyPressEvent(QKeyEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void scheduleRepaint();  // from the grabbing thread
-  void reportFailureLater(const QString& message);  // from a worker thread
+  void finishFailedRecordingLater();  // from a worker thread
 
   std::unique_ptr<CaptureSession> session_;
   bool liveView_ = false;

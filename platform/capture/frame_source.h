@@ -9,6 +9,11 @@
 
 namespace tavro {
 
+// The control's picture: its 2400 x 1800-twip area at 15 twips a pixel. Every
+// source delivers frames of this size, so a snapshot shown in PIC_DISPLAY or
+// loaded into a face box is seen whole, at its own pixel size.
+inline const cv::Size kControlPictureSize{160, 120};
+
 class FrameSource {
  public:
   virtual ~FrameSource() = default;

@@ -84,8 +84,8 @@ void TestPictureSource::draw(cv::Mat& frame) const {
   const int y = bounce(frameNumber_ * 3, size_.height - box);
   cv::rectangle(frame, cv::Rect(x, y, box, box), cv::Scalar(255, 255, 255), cv::FILLED);
   cv::rectangle(frame, cv::Rect(x, y, box, box), cv::Scalar(0, 0, 0), 2);
-  const double scale = size_.width / 320.0;
-  cv::putText(frame, "TEST " + std::to_string(frameNumber_), cv::Point(8, size_.height - 10),
+  const double scale = std::max(size_.width / 320.0, 0.7);  // still legible at 160 x 120
+  cv::putText(frame, "TEST " + std::to_string(frameNumber_), cv::Point(6, size_.height - 8),
               cv::FONT_HERSHEY_SIMPLEX, 0.6 * scale, cv::Scalar(255, 255, 255), 1, cv::LINE_AA);
 }
 

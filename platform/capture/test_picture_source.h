@@ -11,12 +11,9 @@ namespace tavro {
 
 class TestPictureSource : public FrameSource {
  public:
-  static constexpr int kDefaultWidth = 320;
-  static constexpr int kDefaultHeight = 240;
   static constexpr double kDefaultRate = 30.0;
 
-  explicit TestPictureSource(cv::Size size = {kDefaultWidth, kDefaultHeight},
-                             double framesPerSecond = kDefaultRate);
+  explicit TestPictureSource(cv::Size size = kControlPictureSize, double framesPerSecond = kDefaultRate);
 
   bool open() override;
   bool read(cv::Mat& frame) override;

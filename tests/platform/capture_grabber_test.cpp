@@ -60,8 +60,8 @@ TEST(FrameGrabber, WithoutPreferredSourceRunsTheTestPicture) {
   FrameGrabber grabber(nullptr, "No camera: test picture");
   const cv::Mat frame = grabber.waitForFrame(3s);
   ASSERT_FALSE(frame.empty());
-  EXPECT_EQ(frame.cols, 320);
-  EXPECT_EQ(frame.rows, 240);
+  EXPECT_EQ(frame.cols, 160);
+  EXPECT_EQ(frame.rows, 120);
   EXPECT_EQ(grabber.status(), "No camera: test picture");
   EXPECT_TRUE(grabber.usingTestPicture());
   EXPECT_DOUBLE_EQ(grabber.framesPerSecond(), 30.0);
@@ -122,7 +122,7 @@ TEST(FrameGrabber, LostSourceIsReportedAndTheTestPictureTakesOver) {
   EXPECT_NE(sink.lostMessages()[0].find("camera stopped delivering frames"), std::string::npos);
   const std::uint64_t count = grabber.frameCount();
   ASSERT_TRUE(waitFor([&] { return grabber.frameCount() > count + 2; }, 3s));
-  EXPECT_EQ(grabber.latestFrame().frame.cols, 320);  // test picture frames now
+  EXPECT_EQ(grabber.latestFrame().frame.cols, 160);  // test picture frames now
 }
 
 }  // namespace

@@ -52,7 +52,7 @@ TEST_F(SnapshotTest, SnapshotLoadsBackAtTheFrameSize) {
   EXPECT_EQ(reader.format(), "bmp");
   const QImage picture = reader.read();
   ASSERT_FALSE(picture.isNull()) << reader.errorString().toStdString();
-  EXPECT_EQ(picture.size(), QSize(320, 240));
+  EXPECT_EQ(picture.size(), QSize(160, 120));
 }
 
 TEST_F(SnapshotTest, JpegForJpgNamesBmpForAllOthers) {
@@ -63,7 +63,7 @@ TEST_F(SnapshotTest, JpegForJpgNamesBmpForAllOthers) {
     const QString path = pathOf(name);
     control.WriteFrameFile(path);
     EXPECT_EQ(formatInside(path), QByteArray(format)) << name;
-    EXPECT_EQ(QImage(path).size(), QSize(320, 240)) << name;
+    EXPECT_EQ(QImage(path).size(), QSize(160, 120)) << name;
   }
 }
 
@@ -83,7 +83,7 @@ TEST_F(SnapshotTest, OlderFileIsReplacedWhole) {
   old.close();
   ezVidCap control;
   control.WriteFrameFile(path);
-  EXPECT_EQ(QImage(path).size(), QSize(320, 240));
+  EXPECT_EQ(QImage(path).size(), QSize(160, 120));
   EXPECT_EQ(folderEntries(), QStringList{"face19b.jpg"});
 }
 

@@ -12,8 +12,8 @@ TEST(TestPicture, DeliversBgrFramesOfItsSizeAtThirtyPerSecond) {
   ASSERT_TRUE(source.open());
   cv::Mat frame;
   ASSERT_TRUE(source.read(frame));
-  EXPECT_EQ(frame.cols, 320);
-  EXPECT_EQ(frame.rows, 240);
+  EXPECT_EQ(frame.cols, 160);
+  EXPECT_EQ(frame.rows, 120);
   EXPECT_EQ(frame.type(), CV_8UC3);
   EXPECT_DOUBLE_EQ(source.framesPerSecond(), 30.0);
   EXPECT_EQ(source.description(), "Test picture");

@@ -15,7 +15,7 @@ using namespace std::chrono_literals;
 using CaptureWidgetTest = testing::CaptureTest;
 using testing::runEventsFor;
 
-const QColor kNeutral(48, 48, 48);
+const QColor kNeutral(30, 30, 30);
 
 TEST_F(CaptureWidgetTest, StartsSmallWithPreviewOffAndNoSourceOpen) {
   ezVidCap control;
@@ -65,7 +65,7 @@ TEST_F(CaptureWidgetTest, MissingCameraFallsBackAndSaysSo) {
   ezVidCap control;
   control.WriteFrameFile(pathOf("x.jpg"));
   EXPECT_EQ(control.statusText(), "Camera /dev/video97 not available: test picture");
-  EXPECT_EQ(QImage(pathOf("x.jpg")).size(), QSize(320, 240));
+  EXPECT_EQ(QImage(pathOf("x.jpg")).size(), QSize(160, 120));
 }
 
 TEST_F(CaptureWidgetTest, LiveViewCanBeSwitchedAnyNumberOfTimes) {
