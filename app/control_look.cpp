@@ -7,6 +7,12 @@
 
 namespace tavro {
 
+namespace {
+
+constexpr int kLabelTextTop = 3;  // pixels
+
+}  // namespace
+
 QRect fromTwips(int left, int top, int width, int height) {
   return {left / kTwipsPerPixel, top / kTwipsPerPixel, width / kTwipsPerPixel, height / kTwipsPerPixel};
 }
@@ -39,7 +45,7 @@ void paintButtonFace(QPushButton& button, QColor face) {
 
 void paintTextBox(QLineEdit& box) {
   box.setStyleSheet(QStringLiteral(
-      "QLineEdit { background: white; color: black; border: 1px solid rgb(128, 128, 128); padding: 0 1px; }"));
+      "QLineEdit { background: white; color: black; border: 1px solid rgb(128, 128, 128); padding: 0; }"));
 }
 
 void paintLabelText(QLabel& label, QColor text, Qt::Alignment alignment) {
@@ -47,6 +53,8 @@ void paintLabelText(QLabel& label, QColor text, Qt::Alignment alignment) {
   label.setAttribute(Qt::WA_TranslucentBackground);
   label.setStyleSheet(QStringLiteral("QLabel { color: %1; background: transparent; }").arg(text.name()));
   label.setAlignment(alignment | Qt::AlignTop);
+  // Captions sit a little below the label's top edge, as labels draw them.
+  label.setContentsMargins(0, kLabelTextTop, 0, 0);
 }
 
 }  // namespace tavro

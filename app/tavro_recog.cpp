@@ -169,6 +169,7 @@ void TAVRO_RECOG::connectCommands() {
   connect(Cmd_add_c_, &QPushButton::clicked, this, &TAVRO_RECOG::takePictureC);
   connect(CMD_record_, &QPushButton::clicked, this, &TAVRO_RECOG::startRecording);
   connect(cmd_STOP_, &QPushButton::clicked, this, &TAVRO_RECOG::stopRecording);
+  connect(ezVidCap1_, &ezVidCap::recordingFailed, this, &TAVRO_RECOG::showRecordingFailure);
 }
 
 void TAVRO_RECOG::trainDatabase() { recognition_->trainDatabase(); }
@@ -183,6 +184,7 @@ void TAVRO_RECOG::takePictureB() { camera_->takeDatabasePicture(1); }
 void TAVRO_RECOG::takePictureC() { camera_->takeDatabasePicture(2); }
 void TAVRO_RECOG::startRecording() { camera_->startRecording(TXT_file_->text()); }
 void TAVRO_RECOG::stopRecording() { camera_->stopRecording(); }
+void TAVRO_RECOG::showRecordingFailure(const QString& message) { messages_.show(message); }
 
 void TAVRO_RECOG::setCheckImageEnabled(bool enabled) { cmdTest_->setEnabled(enabled); }
 void TAVRO_RECOG::setTrainCaption(const QString& caption) { cmdstart_->setText(caption); }

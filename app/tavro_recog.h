@@ -47,6 +47,8 @@ class TAVRO_RECOG : public QWidget, private RecognitionView {
   void takePictureC();
   void startRecording();
   void stopRecording();
+  // A recording that ended by itself or on Esc with a failure.
+  void showRecordingFailure(const QString& message);
 
  private:
   TAVRO_RECOG(QString programDirectory, std::unique_ptr<MessageBox> ownMessages,

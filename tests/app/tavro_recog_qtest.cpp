@@ -12,6 +12,7 @@
 
 #include "app/tavro_recog.h"
 #include "face_picture_files.h"
+#include "platform/capture/ez_vid_cap.h"
 #include "platform/picture/picture_box.h"
 #include "platform/picture/picture_loader.h"
 #include "platform/picture/placeholder_pictures.h"
@@ -330,7 +331,18 @@ void TavroRecogTest::recordsAVideoThatPlaysBack() {
   QVERIFY(video.isOpened());
   cv::Mat frame;
   QVERIFY(video.read(frame));
-  QVERIFY(frame.cols > 0 && frame.rows > 0);
+  QCOMPARE(frame.cols, 160);
+  QCOMPARE(frame.rows, 120);
+
+  // Esc ends a recording wherever the focus is, as the hint on "STOP AVI" says.
+  const QString second = dir_->filePath("esc.avi");
+  type(second);
+  click("CMD_record");
+  QTest::qWait(500);
+  QTest::keyClick(control<QLineEdit>("TXT_file"), Qt::Key_Escape);
+  QVERIFY(QFileInfo(second).isFile());  // finished and named by the key press itself
+  QVERIFY2(messages_.texts.isEmpty(), qPrintable(messages_.texts.join('\n')));
+  QVERIFY(cv::VideoCapture(second.toStdString()).isOpened());
 }
 
 void TavroRecogTest::reportsAFailedSnapshot() {
@@ -340,6 +352,10 @@ void TavroRecogTest::reportsAFailedSnapshot() {
   QVERIFY2(messages_.texts[0].startsWith("TAKE PIC failed: "), qPrintable(messages_.texts[0]));
   QVERIFY(showsPicture(shown("PIC_DISPLAY"), tavro::displayPlaceholder()));
   click("cmd_STOP");  // no recording runs: passed to the control, reported if it refuses
+  // A recording that fails on its own is told as the control reports it.
+  emit control<tavro::ezVidCap>("ezVidCap1")->recordingFailed(QStringLiteral("Recording to x.avi stopped"));
+  QCOMPARE(messages_.texts.size(), 2);
+  QCOMPARE(messages_.texts[1], QStringLiteral("Recording to x.avi stopped"));
   click("cmdstart");
   QCOMPARE(window_->storedFaceCount(), 40);
 }
