@@ -272,6 +272,17 @@ TEST(TraceFromPoint, ContinuedTraceKeepsTheCallersVisitedSetAndMergesNothing) {
   EXPECT_TRUE(cellsSet(other.traceVisitedView()).empty());
 }
 
+TEST(TraceFromPoint, FreshTraceClearsAndMergesOnlyCellsInsideTheCurrentSize) {
+  // A continued trace leaves (8, 1) visited and untraced; with the width then
+  // set to 5 by hand, a fresh trace clears and merges columns 0..4 only.
+  classImageProcessing grid = gridWith(10, 3, {{8, 1}, {2, 1}}, 50);
+  ASSERT_EQ(trace(grid, 8, 1, 1).edgeLength, 2);
+  grid.setWidth(5);
+  ASSERT_EQ(trace(grid, 2, 1).edgeLength, 1);
+  EXPECT_EQ(cellsSet(grid.traceVisitedView()), (std::vector<Cell>{{2, 1}, {8, 1}}));
+  EXPECT_EQ(cellsSet(grid.tracedMapView()), (std::vector<Cell>{{2, 1}}));
+}
+
 TEST(TraceFromPoint, StartOutsideTheSampledCellsIsRejectedUntouched) {
   classImageProcessing grid = runGrid();
   trace(grid, 20, 3);
