@@ -65,22 +65,21 @@ TEST(SourceChoice, UnknownSettingIsQuotedInTheNote) {
 
 // A camera frame of another size: its centred 4:3 part, scaled to 160 x 120.
 TEST(CameraPicture, IsFittedToTheControlsPictureSize) {
-  // 1280 x 720: the centred 960 x 720 part starts at column 160.
-  cv::Mat wide(720, 1280, CV_8UC3, cv::Scalar(0, 0, 255));
-  wide(cv::Rect(160, 0, 960, 720)).setTo(cv::Scalar(10, 200, 30));
-  const cv::Mat fittedWide = fitToControlPicture(wide);
-  ASSERT_EQ(fittedWide.size(), cv::Size(160, 120));
-  EXPECT_EQ(fittedWide.at<cv::Vec3b>(0, 0), cv::Vec3b(10, 200, 30));
-  EXPECT_EQ(fittedWide.at<cv::Vec3b>(119, 159), cv::Vec3b(10, 200, 30));
-
-  // 120 x 240: the centred 120 x 90 part starts at row 75.
-  cv::Mat tall(240, 120, CV_8UC3, cv::Scalar(0, 0, 255));
-  tall(cv::Rect(0, 75, 120, 90)).setTo(cv::Scalar(10, 200, 30));
-  const cv::Mat fittedTall = fitToControlPicture(tall);
-  ASSERT_EQ(fittedTall.size(), cv::Size(160, 120));
-  EXPECT_EQ(fittedTall.at<cv::Vec3b>(0, 0), cv::Vec3b(10, 200, 30));
-  EXPECT_EQ(fittedTall.at<cv::Vec3b>(119, 159), cv::Vec3b(10, 200, 30));
-
+  const struct {
+    cv::Size frame;
+    cv::Rect centredPart;
+  } cases[] = {
+      {{1280, 720}, {160, 0, 960, 720}},  // 720 * 4 / 3 = 960 wide, (1280 - 960) / 2 in
+      {{120, 240}, {0, 75, 120, 90}},     // 120 * 3 / 4 = 90 high, (240 - 90) / 2 down
+  };
+  for (const auto& [size, part] : cases) {
+    cv::Mat frame(size, CV_8UC3, cv::Scalar(0, 0, 255));
+    frame(part).setTo(cv::Scalar(10, 200, 30));
+    const cv::Mat fitted = fitToControlPicture(frame);
+    ASSERT_EQ(fitted.size(), cv::Size(160, 120)) << size;
+    EXPECT_EQ(fitted.at<cv::Vec3b>(0, 0), cv::Vec3b(10, 200, 30)) << size;
+    EXPECT_EQ(fitted.at<cv::Vec3b>(119, 159), cv::Vec3b(10, 200, 30)) << size;
+  }
   // The right size already: the same frame.
   const cv::Mat exact(120, 160, CV_8UC3, cv::Scalar(1, 2, 3));
   EXPECT_EQ(fitToControlPicture(exact).data, exact.data);
