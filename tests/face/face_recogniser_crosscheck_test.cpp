@@ -91,12 +91,11 @@ class CrossCheck {
     if (roll < profile_.addPercent + profile_.misusePercent) return misuse();
     if (roll < profile_.addPercent + profile_.misusePercent + 3) return restart();
     switch (uniform(0, 11)) {
-      case 0: return holdIdentity();
+      case 0: return keepIdentity(true);
       case 1: return releaseHeld();
-      case 2: return changeHeldGrid();
-      case 3: return changeIdentityGrid();
-      case 4: return watchIdentity();
-      case 5: return changeWatchedGrid();
+      case 2: case 3: return changeKeptGrid();
+      case 4: return changeIdentityGrid();
+      case 5: return keepIdentity(false);
       default: return identify();
     }
   }
@@ -238,10 +237,14 @@ class CrossCheck {
   static void setHeight(ClassFaceRecogniser& r, std::int16_t v) { r.setImageHeight(v); }
   static void setHeight(ReferenceRecogniser& r, std::int16_t v) { r.imageHeight = v; }
 
-  void holdIdentity() {
+  // The matched grid kept outside: shared (held), or through a plain
+  // reference only, so that it lives on in the recogniser alone and may be
+  // changed long after Identity moved on.
+  void keepIdentity(bool share) {
     if (!fast_.Identity()) return;
-    history += " hold";
-    held_.emplace_back(fast_.Identity(), reference_.Identity);
+    history += share ? " hold" : " watch";
+    kept_.emplace_back(fast_.Identity(), reference_.Identity);
+    if (share) held_.emplace_back(fast_.Identity(), reference_.Identity);
   }
 
   void releaseHeld() {
@@ -250,32 +253,18 @@ class CrossCheck {
     held_.erase(held_.begin() + uniform(0, static_cast<int>(held_.size()) - 1));
   }
 
-  void changeHeldGrid() {
-    if (held_.empty()) return;
-    const auto& [fast, reference] = held_[static_cast<std::size_t>(uniform(0, static_cast<int>(held_.size()) - 1))];
-    change(fast, reference);
+  void changeKeptGrid() {
+    if (kept_.empty()) return;
+    const auto& [fast, reference] = kept_[static_cast<std::size_t>(uniform(0, static_cast<int>(kept_.size()) - 1))];
+    const GridRef fastGrid = fast.lock();
+    const GridRef referenceGrid = reference.lock();
+    if (!fastGrid || !referenceGrid) return;
+    change(fastGrid, referenceGrid);
   }
 
   void changeIdentityGrid() {
     if (!fast_.Identity()) return;
     change(fast_.Identity(), reference_.Identity);
-  }
-
-  // A plain reference to the matched grid, kept without sharing it: the grid
-  // lives on in the recogniser and may be changed long after Identity moved.
-  void watchIdentity() {
-    if (!fast_.Identity()) return;
-    history += " watch";
-    watched_.emplace_back(fast_.Identity(), reference_.Identity);
-  }
-
-  void changeWatchedGrid() {
-    if (watched_.empty()) return;
-    const auto& [fast, reference] = watched_[static_cast<std::size_t>(uniform(0, static_cast<int>(watched_.size()) - 1))];
-    const GridRef fastGrid = fast.lock();
-    const GridRef referenceGrid = reference.lock();
-    if (!fastGrid || !referenceGrid) return;
-    change(fastGrid, referenceGrid);
   }
 
   // The same change to a pair of corresponding grids held outside.
@@ -323,7 +312,7 @@ class CrossCheck {
   std::vector<std::weak_ptr<classImageProcessing>> seenFast_;
   std::vector<std::weak_ptr<classImageProcessing>> seenReference_;
   std::vector<std::pair<GridRef, GridRef>> held_;
-  std::vector<std::pair<std::weak_ptr<classImageProcessing>, std::weak_ptr<classImageProcessing>>> watched_;
+  std::vector<std::pair<std::weak_ptr<classImageProcessing>, std::weak_ptr<classImageProcessing>>> kept_;
   int added_ = 0;
 };
 
