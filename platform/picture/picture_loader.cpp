@@ -1,5 +1,6 @@
 #include "platform/picture/picture_loader.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 
@@ -37,20 +38,26 @@ QImage loadPicture(const QString& path) {
   if (!info.isFile()) fail(QStringLiteral("Not a file: %1").arg(path));
   if (!info.isReadable()) fail(QStringLiteral("Permission denied: %1").arg(path));
 
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) fail(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
+  return loadPicture(file, path);
+}
+
+QImage loadPicture(QIODevice& device, const QString& name) {
   QImageReader::setAllocationLimit(kAllocationLimitMegabytes);
-  QImageReader reader(path);
+  QImageReader reader(&device);
   reader.setDecideFormatFromContent(true);  // the content decides, never the extension
   if (!reader.canRead())
-    fail(QStringLiteral("Invalid picture: %1 holds no picture in a known format").arg(path));
+    fail(QStringLiteral("Invalid picture: %1 holds no picture in a known format").arg(name));
 
   // The header's size is checked before a single pixel is decoded.
   const QSize declared = reader.size();
-  if (declared.isValid()) refuseOversizedPicture(path, declared);
+  if (declared.isValid()) refuseOversizedPicture(name, declared);
 
   QImage picture = reader.read();
   if (picture.isNull())
-    fail(QStringLiteral("Invalid picture: %1 could not be decoded (%2)").arg(path, reader.errorString()));
-  refuseOversizedPicture(path, picture.size());
+    fail(QStringLiteral("Invalid picture: %1 could not be decoded (%2)").arg(name, reader.errorString()));
+  refuseOversizedPicture(name, picture.size());
   return picture;
 }
 

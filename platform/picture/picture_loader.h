@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QString>
 
+class QIODevice;
+
 namespace tavro {
 
 // The largest picture accepted, in pixels per side and in total; a file that
@@ -17,5 +19,9 @@ inline constexpr qint64 kMaxPicturePixels = 64LL * 1024 * 1024;
 // missing or unreadable file, content that is no picture, a corrupt picture
 // or a picture too large to load.
 QImage loadPicture(const QString& path);
+
+// The same from an open, readable device (a file opened by its raw name, a
+// buffer of bytes); name is what messages call it.
+QImage loadPicture(QIODevice& device, const QString& name);
 
 }  // namespace tavro
