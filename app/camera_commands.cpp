@@ -48,7 +48,7 @@ void CameraCommands::takePicture(const QString& typedText) {
     return;
   }
   try {
-    display_.setPicture(loadPicture(path));
+    display_.setPicture(loadPicture(path, PictureLoadOptions{display_.drawingArea()}));
   } catch (const std::exception& e) {
     messages_.show(QStringLiteral("TAKE PIC: the snapshot could not be shown: ") +
                    QString::fromStdString(e.what()));

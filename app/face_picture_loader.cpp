@@ -1,9 +1,9 @@
 #include "app/face_picture_loader.h"
 
-#include <QFileInfo>
 #include <exception>
 
 #include "app/file_names.h"
+#include "platform/picture/picture_file.h"
 #include "platform/picture/picture_loader.h"
 
 namespace tavro {
@@ -31,9 +31,11 @@ bool FacePictureLoader::loadFace2(PictureBoxModel& target, const QString& pictur
 }
 
 bool FacePictureLoader::loadIfPresent(PictureBoxModel& target, const QString& path) {
-  // Only an ordinary file counts; anything else is skipped without a word.
-  if (path.isEmpty() || !QFileInfo(path).isFile()) return false;
-  target.setPicture(loadPicture(path));
+  // Only an ordinary file counts; a name that leads to nothing else is
+  // skipped without a word, one the system cannot look up is reported.
+  if (!ordinaryFileExists(path)) return false;
+  // The box shows the picture's top-left corner only: nothing more is decoded.
+  target.setPicture(loadPicture(path, PictureLoadOptions{target.drawingArea()}));
   return true;
 }
 

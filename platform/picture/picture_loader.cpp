@@ -1,64 +1,100 @@
 #include "platform/picture/picture_loader.h"
 
+#include <QBuffer>
 #include <QFile>
-#include <QFileInfo>
 #include <QImageReader>
 
-#include "platform/errors.h"
+#include "platform/picture/jpeg_decoder.h"
+#include "platform/picture/picture_file.h"
+#include "platform/picture/picture_refusal.h"
+#include "platform/picture/whole_picture_checks.h"
 
 namespace tavro {
 
 namespace {
 
-// Allocation limit for any one decode, in megabytes: the largest accepted
-// picture at four bytes a pixel.
+// Allocation limit for any one decode by Qt, in megabytes: the largest
+// accepted picture at four bytes a pixel.
 constexpr int kAllocationLimitMegabytes = static_cast<int>(kMaxPicturePixels * 4 / (1024 * 1024));
+// What is read of a device that cannot seek back: the largest accepted
+// picture uncompressed, at four bytes a pixel, and its headers.
+constexpr qint64 kMaxUnseekableBytes = kMaxPicturePixels * 4 + 1024 * 1024;
 
-[[noreturn]] void fail(const QString& message) {
-  throw Error(ErrorKind::Platform, message.toStdString());
+// The formats Qt decodes once the loader knows the file is whole: by the
+// first bytes, as Qt's own readers recognise them. Qt refuses a cut PNG or
+// PBM/PGM/PPM file by itself; BMP and GIF are checked first.
+struct QtFormat {
+  QByteArray signature;
+  const char* format;
+  void (*checkIsWhole)(QIODevice&, const QString&);
+};
+
+const QtFormat* qtFormatOf(const QByteArray& head) {
+  static const QtFormat formats[] = {
+      {QByteArrayLiteral("BM"), "bmp", checkBmpIsWhole},
+      {QByteArrayLiteral("GIF87a"), "gif", checkGifIsWhole},
+      {QByteArrayLiteral("GIF89a"), "gif", checkGifIsWhole},
+      {QByteArrayLiteral("\x89PNG\r\n\x1a\n"), "png", nullptr},
+      {QByteArrayLiteral("P1"), "pbm", nullptr},
+      {QByteArrayLiteral("P4"), "pbm", nullptr},
+      {QByteArrayLiteral("P2"), "pgm", nullptr},
+      {QByteArrayLiteral("P5"), "pgm", nullptr},
+      {QByteArrayLiteral("P3"), "ppm", nullptr},
+      {QByteArrayLiteral("P6"), "ppm", nullptr},
+  };
+  for (const QtFormat& format : formats)
+    if (head.startsWith(format.signature)) return &format;
+  return nullptr;
 }
 
-void refuseOversizedPicture(const QString& path, const QSize& declared) {
-  const bool tooWide = declared.width() > kMaxPictureSide || declared.height() > kMaxPictureSide;
-  const bool tooMany = qint64{declared.width()} * declared.height() > kMaxPicturePixels;
-  if (tooWide || tooMany)
-    fail(QStringLiteral("Picture too large: %1 declares %2 x %3 pixels (at most %4 per side and %5 in all)")
-             .arg(path)
-             .arg(declared.width())
-             .arg(declared.height())
-             .arg(kMaxPictureSide)
-             .arg(kMaxPicturePixels));
+QImage decodeWithQt(QIODevice& device, const QString& name, const QtFormat& format) {
+  if (format.checkIsWhole) format.checkIsWhole(device, name);
+  QImageReader::setAllocationLimit(kAllocationLimitMegabytes);
+  QImageReader reader(&device, format.format);
+  // The header's size is checked before a single pixel is decoded.
+  const QSize declared = reader.size();
+  if (declared.isValid()) checkDeclaredSize(name, declared.width(), declared.height());
+  QImage picture = reader.read();
+  if (picture.isNull())
+    refuseInvalidPicture(name, QStringLiteral("could not be decoded (%1)").arg(reader.errorString()));
+  checkDeclaredSize(name, picture.width(), picture.height());
+  return picture;
+}
+
+// Qt decodes the whole picture whatever part is needed; the rest is dropped
+// here, and colour turned grey in place of the decoded copy.
+QImage keepWhatIsNeeded(QImage picture, const PictureLoadOptions& options) {
+  if (!options.corner.isEmpty()) {
+    const QSize kept = picture.size().boundedTo(options.corner);
+    if (kept != picture.size()) picture = picture.copy(QRect(QPoint(0, 0), kept));
+  }
+  if (options.grey) picture.convertTo(QImage::Format_Grayscale8);
+  return picture;
 }
 
 }  // namespace
 
-QImage loadPicture(const QString& path) {
-  const QFileInfo info(path);
-  if (path.isEmpty() || !info.exists()) fail(QStringLiteral("File not found: %1").arg(path));
-  if (!info.isFile()) fail(QStringLiteral("Not a file: %1").arg(path));
-  if (!info.isReadable()) fail(QStringLiteral("Permission denied: %1").arg(path));
-
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) fail(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
-  return loadPicture(file, path);
+QImage loadPicture(const QString& path, const PictureLoadOptions& options) {
+  QFile file;
+  openPictureFile(file, path);
+  return loadPicture(file, path, options);
 }
 
-QImage loadPicture(QIODevice& device, const QString& name) {
-  QImageReader::setAllocationLimit(kAllocationLimitMegabytes);
-  QImageReader reader(&device);
-  reader.setDecideFormatFromContent(true);  // the content decides, never the extension
-  if (!reader.canRead())
-    fail(QStringLiteral("Invalid picture: %1 holds no picture in a known format").arg(name));
-
-  // The header's size is checked before a single pixel is decoded.
-  const QSize declared = reader.size();
-  if (declared.isValid()) refuseOversizedPicture(name, declared);
-
-  QImage picture = reader.read();
-  if (picture.isNull())
-    fail(QStringLiteral("Invalid picture: %1 could not be decoded (%2)").arg(name, reader.errorString()));
-  refuseOversizedPicture(name, picture.size());
-  return picture;
+QImage loadPicture(QIODevice& device, const QString& name, const PictureLoadOptions& options) {
+  if (device.isSequential()) {
+    // The checks look ahead and come back: read it all, within reason.
+    QByteArray bytes = device.read(kMaxUnseekableBytes + 1);
+    if (bytes.size() > kMaxUnseekableBytes)
+      refusePicture(QStringLiteral("Picture too large: %1 holds more than %2 bytes").arg(name).arg(kMaxUnseekableBytes));
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
+    return loadPicture(buffer, name, options);
+  }
+  const QByteArray head = device.peek(8);
+  if (head.startsWith("\xFF\xD8")) return decodeJpeg(device, name, options);
+  const QtFormat* format = qtFormatOf(head);
+  if (format == nullptr) refuseInvalidPicture(name, QStringLiteral("holds no picture in a known format"));
+  return keepWhatIsNeeded(decodeWithQt(device, name, *format), options);
 }
 
 }  // namespace tavro

@@ -60,6 +60,12 @@ TEST_F(FacePictureLoaderTest, KeepsThePreviousPictureWhenALoadFails) {
   EXPECT_TRUE(showsPicture(box_.image(), facePicture(4, 0)));
 }
 
+TEST_F(FacePictureLoaderTest, ReportsANameTheSystemCannotLookUp) {
+  const QString tooLong = dir_.filePath(QString(300, 'x') + ".jpg");
+  EXPECT_FALSE(loader_.loadFace2(box_, tooLong));
+  EXPECT_EQ(messages_.texts, QStringList{"frmMain/loadFace2/File name too long: " + tooLong});
+}
+
 TEST_F(FacePictureLoaderTest, ReportsALetterOutsideTheAlphabet) {
   EXPECT_FALSE(loader_.loadFace(1, 26, box_));
   ASSERT_EQ(messages_.texts.size(), 1);

@@ -1,16 +1,85 @@
 #include "platform/picture/picture_loader.h"
 
+#include <gif_lib.h>
 #include <gtest/gtest.h>
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QDataStream>
 #include <QFile>
 #include <QImage>
+#include <QImageReader>
+#include <QImageWriter>
 #include <QTemporaryDir>
+#include <vector>
 
 #include "platform/errors.h"
 
 namespace {
+
+// Detail everywhere, so that a cut anywhere falls in pixel data.
+QImage detailedPicture(int width, int height) {
+  QImage picture(width, height, QImage::Format_RGB32);
+  for (int y = 0; y < height; ++y)
+    for (int x = 0; x < width; ++x) picture.setPixel(x, y, qRgb(x * 7 + y * 3, x * y, (x ^ y) * 5));
+  return picture;
+}
+
+int appendTo(GifFileType* gif, const GifByteType* bytes, int length) {
+  static_cast<QByteArray*>(gif->UserData)->append(reinterpret_cast<const char*>(bytes), length);
+  return length;
+}
+
+// The picture's green levels as a GIF with a grey palette (Qt writes no GIF).
+QByteArray greenAsGif(const QImage& picture) {
+  QByteArray bytes;
+  int error = 0;
+  GifFileType* gif = EGifOpen(&bytes, appendTo, &error);
+  std::vector<GifColorType> greys(256);
+  for (int level = 0; level < 256; ++level) greys[level] = {GifByteType(level), GifByteType(level), GifByteType(level)};
+  ColorMapObject* palette = GifMakeMapObject(256, greys.data());
+  EGifPutScreenDesc(gif, picture.width(), picture.height(), 8, 0, palette);
+  EGifPutImageDesc(gif, 0, 0, picture.width(), picture.height(), false, nullptr);
+  std::vector<GifPixelType> row(picture.width());
+  for (int y = 0; y < picture.height(); ++y) {
+    for (int x = 0; x < picture.width(); ++x) row[x] = qGreen(picture.pixel(x, y));
+    EGifPutLine(gif, row.data(), picture.width());
+  }
+  EGifCloseFile(gif, &error);
+  GifFreeMapObject(palette);
+  return bytes;
+}
+
+QByteArray encoded(const QImage& picture, const char* format, bool progressive = false) {
+  if (qstrcmp(format, "GIF") == 0) return greenAsGif(picture);
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, format);
+  writer.setProgressiveScanWrite(progressive);
+  EXPECT_TRUE(writer.write(picture)) << format;
+  return bytes;
+}
+
+QImage loadBytes(QByteArray bytes, const tavro::PictureLoadOptions& options = {}) {
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::ReadOnly);
+  return tavro::loadPicture(buffer, QStringLiteral("pic"), options);
+}
+
+// A JPEG whose frame header claims another size, its data left as it was.
+QByteArray claimingSize(QByteArray jpeg, int width, int height) {
+  const qsizetype frame = std::max(jpeg.indexOf("\xFF\xC0"), jpeg.indexOf("\xFF\xC2"));
+  const char size[] = {char(height >> 8), char(height), char(width >> 8), char(width)};
+  return jpeg.replace(frame + 5, 4, size, 4);
+}
+
+struct Encoding {
+  const char* format;
+  bool progressive;
+};
+const Encoding kEncodings[] = {{"JPEG", false}, {"JPEG", true}, {"PNG", false}, {"BMP", false},
+                               {"GIF", false},  {"PPM", false}};
 
 class PictureLoader : public ::testing::Test {
  protected:
@@ -83,6 +152,9 @@ TEST_F(PictureLoader, NamesAMissingFileOrADirectory) {
   EXPECT_NE(missing.find("face7b.jpg"), std::string::npos);
   EXPECT_NE(loadError(QString()).find("File not found"), std::string::npos);
   EXPECT_NE(loadError(dir_.path()).find("Not a file"), std::string::npos);
+  // A name the system refuses gets the system's reason.
+  const QString tooLong = pathOf(QString(300, 'x') + ".jpg");
+  EXPECT_EQ(loadError(tooLong), "File name too long: " + tooLong.toStdString());
 }
 
 TEST_F(PictureLoader, RefusesContentThatIsNoPicture) {
@@ -119,6 +191,66 @@ TEST_F(PictureLoader, AcceptsThePictureSizesOfTheSystem) {
   face.fill(Qt::white);
   ASSERT_TRUE(face.save(pathOf("face19a.jpg"), "JPEG"));
   EXPECT_EQ(tavro::loadPicture(pathOf("face19a.jpg")).size(), QSize(100, 100));
+}
+
+TEST(PictureLoaderWholeness, RefusesEveryCutOrDamagedPictureAndLoadsWholeOnes) {
+  const QImage picture = detailedPicture(64, 48);
+  for (const Encoding& encoding : kEncodings) {
+    const QByteArray whole = encoded(picture, encoding.format, encoding.progressive);
+    const std::string what = std::string(encoding.format) + (encoding.progressive ? " progressive" : "");
+    EXPECT_EQ(loadBytes(whole).size(), picture.size()) << what;
+    for (const qsizetype kept : {whole.size() / 4, whole.size() / 2, whole.size() * 3 / 4, whole.size() * 15 / 16}) {
+      try {
+        loadBytes(whole.left(kept));
+        ADD_FAILURE() << what << " cut to " << kept << " of " << whole.size() << " bytes was loaded";
+      } catch (const tavro::Error& e) {
+        EXPECT_EQ(std::string(e.what()).rfind("Invalid picture: pic ", 0), 0u) << what << ": " << e.what();
+      }
+    }
+  }
+  // Lossless formats give the pixels back exactly.
+  for (const char* format : {"PNG", "BMP", "PPM"}) EXPECT_EQ(loadBytes(encoded(picture, format)), picture) << format;
+
+  const QByteArray jpeg = encoded(picture, "JPEG");
+  const QByteArray damaged[] = {
+      jpeg.left(jpeg.size() / 2) + "\xFF\xD9",                      // data ends at a marker
+      claimingSize(jpeg, 16384, 4096),                               // a small file claiming a huge picture
+  };
+  for (const QByteArray& bytes : damaged)
+    for (const QSize corner : {QSize(), QSize(101, 101)}) {
+      try {
+        loadBytes(bytes, {corner});
+        ADD_FAILURE() << "a damaged JPEG was loaded";
+      } catch (const tavro::Error& e) {
+        EXPECT_NE(std::string(e.what()).find("Invalid picture: pic is damaged"), std::string::npos) << e.what();
+      }
+    }
+  // The coefficients of 16384 x 4096 pixels take 192 MB, beyond the decoder's bound.
+  try {
+    loadBytes(claimingSize(encoded(picture, "JPEG", true), 16384, 4096), {QSize(101, 101)});
+    ADD_FAILURE() << "a progressive JPEG beyond the memory bound was loaded";
+  } catch (const tavro::Error& e) {
+    EXPECT_EQ(std::string(e.what()), "Picture too large: pic needs more than 96 MB to decode");
+  }
+}
+
+TEST(PictureLoaderCorner, AClippedLoadShowsExactlyWhatAWholeLoadShows) {
+  const QImage picture = detailedPicture(300, 200);
+  QImage grey = picture.convertToFormat(QImage::Format_Grayscale8);
+  for (const Encoding& encoding : kEncodings)
+    for (const QImage& source : {picture, grey}) {
+      const QByteArray bytes = encoded(source, encoding.format, encoding.progressive);
+      const QImage whole = loadBytes(bytes);
+      for (const QSize corner : {QSize(101, 101), QSize(157, 117), QSize(160, 40), QSize(400, 20)}) {
+        const QImage clipped = loadBytes(bytes, {corner});
+        EXPECT_EQ(clipped, whole.copy(QRect(QPoint(0, 0), corner.boundedTo(whole.size())))) << encoding.format;
+      }
+      // The same pixels as Qt's own reader gives, in colour and in grey.
+      QBuffer buffer(const_cast<QByteArray*>(&bytes));
+      const QImage byQt = QImageReader(&buffer).read();
+      EXPECT_EQ(whole, byQt) << encoding.format;
+      EXPECT_EQ(loadBytes(bytes, {QSize(), true}), byQt.convertToFormat(QImage::Format_Grayscale8)) << encoding.format;
+    }
 }
 
 }  // namespace
