@@ -79,6 +79,29 @@ TEST_F(TavroEdges, ViewsShowTheSampledGridItsVerticalEdgeAndTheTracedCells) {
   EXPECT_EQ(traces.pixel(100, 100), qRgb(255, 255, 255));
 }
 
+TEST_F(TavroEdges, ScalesAPictureTooLargeForItsGridDownJustEnoughAndSaysSo) {
+  // At 3 x 3, 640 x 480 pixels make cells of 213 x 160 = 34080 pixels, more
+  // than the grid counts; cells of 208 x 156 fit, at 625 x 469 pixels.
+  QImage picture(640, 480, QImage::Format_RGB32);
+  picture.fill(Qt::white);
+  QPainter(&picture).fillRect(0, 0, 320, 480, Qt::black);
+  const QString path = dir.filePath("wide.png");
+  ASSERT_TRUE(picture.save(path, "PNG"));
+  const ToolRun run = runTool({path, "--grid", "3x3", "--out", dir.path()});
+  ASSERT_EQ(run.status, 0) << run.err.toStdString();
+  EXPECT_TRUE(run.err.contains("tavro-edges: " + path + " is 640 x 480 pixels; sampled scaled down to 625 x 469")) << run.err.toStdString();
+
+  // Each cell is the mean of its third of the picture: black, half black
+  // and half white (127.5, give or take the averaging's rounding), white.
+  const QImage grid(dir.filePath("wide-grid.png"), "PNG");
+  ASSERT_EQ(grid.size(), QSize(510, 510));
+  for (int row = 0; row < 3; ++row) {
+    EXPECT_EQ(grid.pixel(85, row * 170 + 85), qRgb(0, 0, 0));
+    EXPECT_NEAR(qGray(grid.pixel(255, row * 170 + 85)), 127.5, 2.0);
+    EXPECT_EQ(grid.pixel(425, row * 170 + 85), qRgb(255, 255, 255));
+  }
+}
+
 TEST_F(TavroEdges, RunsWithoutAnyDisplay) {
   const QString picture = writeHalfAndHalfPicture(dir);
   QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();

@@ -4,13 +4,14 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QTextStream>
 #include <algorithm>
 
+#include "grid_picture.h"
 #include "imaging/image_processing.h"
 #include "platform/drawing/bar_chart.h"
 #include "platform/drawing/image_canvas.h"
 #include "platform/errors.h"
-#include "platform/picture/picture_loader.h"
 
 namespace tavro::edges_tool {
 
@@ -26,9 +27,17 @@ QSize viewSize(QSize grid) {
   return grid * pixelsPerCell;
 }
 
-// The picture in grey, so that sampling the packed colour reads its brightness.
-ImageCanvas greyPicture(const QString& path) {
-  return ImageCanvas(loadPicture(path).convertToFormat(QImage::Format_Grayscale8));
+// Says on standard error, in one line, that the grid samples a smaller copy.
+void noteScaling(const QString& path, const GridPicture& picture) {
+  if (picture.sampledSize() == picture.loadedSize()) return;
+  QTextStream(stderr) << QStringLiteral("tavro-edges: %1 is %2 x %3 pixels; sampled scaled down to %4 x %5 (area average) "
+                                        "so that a grid cell covers at most %6 pixels\n")
+                             .arg(path)
+                             .arg(picture.loadedSize().width())
+                             .arg(picture.loadedSize().height())
+                             .arg(picture.sampledSize().width())
+                             .arg(picture.sampledSize().height())
+                             .arg(kMaxPixelsPerCell);
 }
 
 QStringList angleBinLabels() {
@@ -73,11 +82,15 @@ class ViewWriter {
 }  // namespace
 
 QStringList writeEdgeViews(const EdgeViewsRequest& request) {
-  ImageCanvas picture = greyPicture(request.picturePath);
-
   classImageProcessing grid;
-  grid.init(static_cast<std::int16_t>(request.grid.width()), static_cast<std::int16_t>(request.grid.height()));
-  grid.update(picture);
+  {
+    // The grey picture, sampled in grey so the packed colour reads its
+    // brightness, is let go once the grid holds it.
+    GridPicture picture(request.picturePath, request.grid);
+    noteScaling(request.picturePath, picture);
+    grid.init(static_cast<std::int16_t>(request.grid.width()), static_cast<std::int16_t>(request.grid.height()));
+    grid.update(picture);
+  }
   grid.getEdges();
 
   classImageProcessing edges;

@@ -1,0 +1,48 @@
+#pragma once
+// The picture tavro-edges samples into its grid: one decoded copy, in grey,
+// read through the picture-surface interface without being copied again.
+//
+// The grid's sampling holds the pixels of one cell in 16-bit arithmetic, so
+// a cell may cover at most kMaxPixelsPerCell pixels. A picture too large for
+// its grid is scaled down first, just enough (same shape, area averaging:
+// each new pixel is the mean of the pixels it covers).
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+#include <cstdint>
+
+#include "platform/picture_surface.h"
+
+namespace tavro::edges_tool {
+
+inline constexpr std::int64_t kMaxPixelsPerCell = 32767;
+
+// The largest size of the picture's shape whose cells, as the grid samples
+// them, cover at most kMaxPixelsPerCell pixels: the picture's own size when
+// it fits already.
+QSize sizeForGrid(QSize picture, QSize grid);
+
+class GridPicture : public PictureSurface {
+ public:
+  // Loads the picture in grey and scales it down when the grid needs it.
+  // Throws tavro::Error when it cannot be loaded.
+  GridPicture(const QString& path, QSize grid);
+
+  // The size the file declared, and the size sampled (smaller when scaled).
+  QSize loadedSize() const { return loadedSize_; }
+  QSize sampledSize() const { return grey_.size(); }
+
+  float scaleWidth() const override;
+  float scaleHeight() const override;
+  // The grey level v as the packed colour v + 256 v + 65536 v. A point past
+  // an edge reads the nearest edge pixel, so blocks that overhang the
+  // picture stay meaningful.
+  std::int32_t point(float x, float y) const override;
+
+ private:
+  QImage grey_;
+  QSize loadedSize_;
+};
+
+}  // namespace tavro::edges_tool
