@@ -160,8 +160,8 @@ class JpegDecoder {
     JOCTET* profile = nullptr;
     unsigned int length = 0;
     if (!jpeg_read_icc_profile(&info_, &profile, &length)) return;
+    const std::unique_ptr<JOCTET, decltype(&std::free)> owned(profile, &std::free);
     colourSpace_ = QColorSpace::fromIccProfile(QByteArray(reinterpret_cast<const char*>(profile), static_cast<qsizetype>(length)));
-    std::free(profile);
   }
 
   // Grey stays grey; colour comes as Qt's RGB32 (0xffRRGGBB), CMYK as CMYK.
