@@ -21,7 +21,7 @@ namespace tavro {
 
 namespace {
 
-constexpr std::size_t kReadChunkBytes = 64 * 1024;
+constexpr std::size_t kReadChunkBytes = 4096;
 
 enum class Refusal { Damaged, Undecodable, TooLarge, TooManyScans };
 
