@@ -12,6 +12,7 @@
 #include "platform/drawing/bar_chart.h"
 #include "platform/drawing/image_canvas.h"
 #include "platform/errors.h"
+#include "platform/picture/picture_loader.h"
 
 namespace tavro::edges_tool {
 
@@ -86,7 +87,9 @@ QStringList writeEdgeViews(const EdgeViewsRequest& request) {
   {
     // The grey picture, sampled in grey so the packed colour reads its
     // brightness, is let go once the grid holds it.
-    GridPicture picture(request.picturePath, request.grid);
+    PictureLoadOptions grey;
+    grey.grey = true;
+    GridPicture picture(loadPicture(request.picturePath, grey), request.grid);
     noteScaling(request.picturePath, picture);
     grid.init(static_cast<std::int16_t>(request.grid.width()), static_cast<std::int16_t>(request.grid.height()));
     grid.update(picture);

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <opencv2/imgproc.hpp>
 
 #include "imaging/checked_arithmetic.h"
 #include "platform/errors.h"
-#include "platform/picture/picture_loader.h"
 
 namespace tavro::edges_tool {
 
@@ -36,6 +36,7 @@ QImage scaledByAreaAveraging(const QImage& grey, QSize size) {
 }  // namespace
 
 QSize sizeForGrid(QSize picture, QSize grid) {
+  if (grid.isEmpty()) throw Error(ErrorKind::DivisionByZero);  // as the grid's own sampling
   const std::int64_t perCell = pixelsPerCell(picture, grid);
   if (perCell <= kMaxPixelsPerCell) return picture;
   // From a little above the estimate down, one column at a time, until the
@@ -49,11 +50,9 @@ QSize sizeForGrid(QSize picture, QSize grid) {
   }
 }
 
-GridPicture::GridPicture(const QString& path, QSize grid) {
-  PictureLoadOptions grey;
-  grey.grey = true;
-  grey_ = loadPicture(path, grey);
-  loadedSize_ = grey_.size();
+GridPicture::GridPicture(QImage grey, QSize grid) : grey_(std::move(grey)), loadedSize_(grey_.size()) {
+  if (grey_.isNull()) throw Error(ErrorKind::Platform, "The picture is empty");
+  if (grey_.format() != QImage::Format_Grayscale8) grey_.convertTo(QImage::Format_Grayscale8);
   const QSize fitting = sizeForGrid(loadedSize_, grid);
   if (fitting != loadedSize_) grey_ = scaledByAreaAveraging(grey_, fitting);
 }

@@ -9,7 +9,6 @@
 
 #include <QImage>
 #include <QSize>
-#include <QString>
 #include <cstdint>
 
 #include "platform/picture_surface.h"
@@ -25,9 +24,9 @@ QSize sizeForGrid(QSize picture, QSize grid);
 
 class GridPicture : public PictureSurface {
  public:
-  // Loads the picture in grey and scales it down when the grid needs it.
-  // Throws tavro::Error when it cannot be loaded.
-  GridPicture(const QString& path, QSize grid);
+  // Takes a grey picture (QImage::Format_Grayscale8, as the loader gives it
+  // when asked for grey) and scales it down when the grid needs it.
+  GridPicture(QImage grey, QSize grid);
 
   // The size the file declared, and the size sampled (smaller when scaled).
   QSize loadedSize() const { return loadedSize_; }
