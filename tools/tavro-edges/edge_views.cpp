@@ -2,14 +2,20 @@
 
 #include "edge_views.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <QFile>
 #include <algorithm>
+#include <memory>
+#include <utility>
+#include <vector>
 
 #include "imaging/image_processing.h"
 #include "platform/drawing/bar_chart.h"
 #include "platform/drawing/image_canvas.h"
+#include "platform/drawing/png_file.h"
 #include "platform/errors.h"
+#include "platform/files/file_set.h"
+#include "platform/files/native_file.h"
+#include "platform/files/native_names.h"
 #include "platform/picture/picture_loader.h"
 
 namespace tavro::edges_tool {
@@ -26,9 +32,17 @@ QSize viewSize(QSize grid) {
   return grid * pixelsPerCell;
 }
 
+// Qt's own file functions cannot name a file whose name is not UTF-8: such
+// a picture is opened by its bytes and read through the loader's device entry.
+QImage loadNamedPicture(const QString& path) {
+  if (!holdsRawBytes(path)) return loadPicture(path);
+  const std::unique_ptr<QFile> file = openForReading(path);
+  return loadPicture(*file, displayName(path));
+}
+
 // The picture in grey, so that sampling the packed colour reads its brightness.
 ImageCanvas greyPicture(const QString& path) {
-  return ImageCanvas(loadPicture(path).convertToFormat(QImage::Format_Grayscale8));
+  return ImageCanvas(loadNamedPicture(path).convertToFormat(QImage::Format_Grayscale8));
 }
 
 QStringList angleBinLabels() {
@@ -37,37 +51,36 @@ QStringList angleBinLabels() {
   return labels;
 }
 
+// The five views, drawn in memory, then written as one set.
 class ViewWriter {
  public:
   explicit ViewWriter(const EdgeViewsRequest& request)
-      : folder_(request.outputFolder),
-        stem_(QFileInfo(request.picturePath).completeBaseName()),
-        canvasSize_(viewSize(request.grid)) {
-    if (!QDir().mkpath(folder_.path()))
-      throw Error(ErrorKind::Platform, "Cannot create the output folder " + folder_.path().toStdString());
-  }
+      : request_(request), stem_(viewStem(request.picturePath)), canvasSize_(viewSize(request.grid)) {}
 
   template <class Draw>
   void drawing(const QString& name, Draw draw) {
     ImageCanvas canvas(canvasSize_.width(), canvasSize_.height());
     draw(canvas);
-    canvas.savePng(next(name));
+    views_.emplace_back(name, canvas.image());
   }
 
-  void chart(const QString& name, BarChart& chart) { chart.savePng(next(name), kChartSize); }
+  void chart(const QString& name, const BarChart& chart) { views_.emplace_back(name, chart.picture(kChartSize)); }
 
-  const QStringList& written() const { return written_; }
+  // All five files, or none of their names created or changed.
+  QStringList write() const {
+    makeFolder(request_.outputFolder);
+    FileSet files(request_.outputFolder);
+    for (const auto& [name, picture] : views_) files.add(stem_ + "-" + name + ".png", encodePng(picture));
+    const QStringList paths = files.paths();
+    files.commit();
+    return paths;
+  }
 
  private:
-  QString next(const QString& name) {
-    written_ << folder_.filePath(stem_ + "-" + name + ".png");
-    return written_.back();
-  }
-
-  QDir folder_;
+  const EdgeViewsRequest& request_;
   QString stem_;
   QSize canvasSize_;
-  QStringList written_;
+  std::vector<std::pair<QString, QImage>> views_;
 };
 
 }  // namespace
@@ -101,7 +114,13 @@ QStringList writeEdgeViews(const EdgeViewsRequest& request) {
   edges.showAngleHistogram(angleChart);
   writer.chart("angle-histogram", angleChart);
 
-  return writer.written();
+  return writer.write();
+}
+
+QString viewStem(const QString& picturePath) {
+  const QString fileName = picturePath.mid(picturePath.lastIndexOf(u'/') + 1);
+  const qsizetype dot = fileName.lastIndexOf(u'.');
+  return dot > 0 ? fileName.left(dot) : fileName;
 }
 
 }  // namespace tavro::edges_tool
