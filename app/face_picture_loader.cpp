@@ -30,6 +30,16 @@ bool FacePictureLoader::loadFace2(PictureBoxModel& target, const QString& pictur
   }
 }
 
+bool FacePictureLoader::loadFace2(PictureBoxModel& target, QIODevice& picture, const QString& name) {
+  try {
+    target.setPicture(loadPicture(picture, name));
+    return true;
+  } catch (const std::exception& e) {
+    messages_.show(QStringLiteral("frmMain/loadFace2/") + QString::fromStdString(e.what()));
+    return false;
+  }
+}
+
 bool FacePictureLoader::loadIfPresent(PictureBoxModel& target, const QString& path) {
   // Only an ordinary file counts; anything else is skipped without a word.
   if (path.isEmpty() || !QFileInfo(path).isFile()) return false;

@@ -93,4 +93,10 @@ QString displayName(const QString& name) {
   return shown;
 }
 
+QString fileStem(const QString& path) {
+  const QString fileName = path.mid(path.lastIndexOf(u'/') + 1);
+  const qsizetype dot = fileName.lastIndexOf(u'.');
+  return dot > 0 ? fileName.left(dot) : fileName;
+}
+
 }  // namespace tavro
