@@ -55,7 +55,7 @@ QStringList angleBinLabels() {
 class ViewWriter {
  public:
   explicit ViewWriter(const EdgeViewsRequest& request)
-      : request_(request), stem_(viewStem(request.picturePath)), canvasSize_(viewSize(request.grid)) {}
+      : request_(request), stem_(fileStem(request.picturePath)), canvasSize_(viewSize(request.grid)) {}
 
   template <class Draw>
   void drawing(const QString& name, Draw draw) {
@@ -115,12 +115,6 @@ QStringList writeEdgeViews(const EdgeViewsRequest& request) {
   writer.chart("angle-histogram", angleChart);
 
   return writer.write();
-}
-
-QString viewStem(const QString& picturePath) {
-  const QString fileName = picturePath.mid(picturePath.lastIndexOf(u'/') + 1);
-  const qsizetype dot = fileName.lastIndexOf(u'.');
-  return dot > 0 ? fileName.left(dot) : fileName;
 }
 
 }  // namespace tavro::edges_tool

@@ -16,15 +16,11 @@ struct EdgeViewsRequest {
 
 // Loads and samples the picture, runs edge detection and the edge-strength
 // summary with tracing, and writes the five views into the output folder
-// (created when missing), each named after the picture: all five, or none
+// (created when missing), each named after the picture's fileStem: all five, or none
 // of their names created or changed. Names may hold raw bytes (see
 // platform/files/native_names.h). Returns the paths written, in order.
 // Throws tavro::Error on the first failure. Needs a running QApplication for
 // the charts.
 QStringList writeEdgeViews(const EdgeViewsRequest& request);
-
-// What the views are named after: the picture's file name less its last
-// extension; a name whose only dot leads it (".png") is kept whole.
-QString viewStem(const QString& picturePath);
 
 }  // namespace tavro::edges_tool
