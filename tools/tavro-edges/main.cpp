@@ -50,7 +50,15 @@ int main(int argc, char* argv[]) {
   parser.setApplicationDescription(
       "Samples a picture into a grid of grey levels, finds its edges and writes PNG views:\n"
       "the grid, the edge class map, the edge traces and the histograms of edge classes\n"
-      "and trace directions.");
+      "and trace directions, named after the picture (NAME-grid.png, ...).\n"
+      "\n"
+      "The five files are written all or nothing: each to a temporary file beside its name,\n"
+      "renamed into place only when all five are whole; if anything fails, none of the\n"
+      "five names is created or changed. A name taken by a link is replaced, never written\n"
+      "through.\n"
+      "\n"
+      "Exit status: 0 on success; 1 when the picture cannot be loaded or a file or standard\n"
+      "output cannot be written; 2 for a command line that cannot be run.");
   parser.addOption(QCommandLineOption({"h", "help"}, "Displays this help."));
   parser.addPositionalArgument("PICTURE", "Picture file to look at (BMP, JPEG, PNG, ...).");
   const QCommandLineOption gridOption(

@@ -44,10 +44,11 @@ int print(const QByteArray& text, int status) {
 
 // Pictures are decoded and sampled in memory: no display, no GUI application.
 // Only the lettering of --explain pictures needs one, on the offscreen platform.
-std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv, const QStringList& arguments) {
-  for (const QString& argument : arguments.mid(1)) {
-    if (argument == QStringLiteral("--")) break;
-    if (argument == QStringLiteral("--explain") || argument.startsWith(QStringLiteral("--explain="))) {
+std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const QByteArray argument(argv[i]);
+    if (argument == "--") break;
+    if (argument == "--explain" || argument.startsWith("--explain=")) {
       if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
       return std::make_unique<QGuiApplication>(argc, argv);
     }
@@ -69,9 +70,9 @@ QString noFaceFilesMessage(const tavro::faces_tool::ProbeIdentification& identif
 int main(int argc, char* argv[]) {
   // Past a file-size limit a write fails with a reason instead of ending the program.
   std::signal(SIGXFSZ, SIG_IGN);
+  const std::unique_ptr<QCoreApplication> app = makeApplication(argc, argv);
   // Names as the system has them, raw bytes kept (Qt's arguments lose them).
   const QStringList arguments = tavro::nativeArguments(argc, argv);
-  const std::unique_ptr<QCoreApplication> app = makeApplication(argc, argv, arguments);
   QCoreApplication::setApplicationName(QStringLiteral("tavro-faces"));
   using namespace tavro::faces_tool;
 
