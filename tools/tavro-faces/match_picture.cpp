@@ -59,9 +59,10 @@ Panels drawPanels(const ProbeAnswer& answer, ClassFaceRecogniser& recogniser) {
                                   return static_cast<std::uint8_t>(recogniser.averageFaceAt(x, y));
                                 }),
                          kPanel, kPanel);
-  if (!answer.certainty.answerSlot) return panels;
+  const auto matched = recogniser.Identity();
+  if (!answer.certainty.answerSlot || !matched) return panels;
   const int slot = *answer.certainty.answerSlot;
-  panels.matched = drawn(*recogniser.Identity(), kPanel, kPanel);
+  panels.matched = drawn(*matched, kPanel, kPanel);
   const auto difference = [&](std::int16_t x, std::int16_t y) {
     return std::abs(int{recogniser.differenceAt(slot, x, y)} - int{recogniser.probeDifferenceAt(x, y)});
   };
