@@ -25,7 +25,7 @@ bool RecognitionSession::hasRoomForARun() const {
   return faceCount() + kFacesPerRun <= ClassFaceRecogniser::kCapacity;
 }
 
-void RecognitionSession::trainDatabase() {
+int RecognitionSession::trainDatabase() {
   ClassFaceRecogniser& recogniser = faceRecogniser();
   // A run is all or nothing as far as room goes: half a run would leave some
   // numbers stored once more than the others.
@@ -35,17 +35,27 @@ void RecognitionSession::trainDatabase() {
                     " faces, a training run adds " + std::to_string(kFacesPerRun) + " and at most " +
                     std::to_string(ClassFaceRecogniser::kCapacity) + " fit");
   recogniser.init(kGridSide, kGridSide);
+  int loaded = 0;
   for (std::int16_t letter = 0; letter < kLetters; ++letter) {
     for (std::int16_t number = 0; number < kFaceNumbers; ++number) {
-      loader_.loadFace(number, letter, pic0_);
+      if (loader_.loadFace(number, letter, pic0_)) ++loaded;
       recogniser.addFace(pic0_, faceName(number));
     }
   }
+  return loaded;
 }
 
 Identification RecognitionSession::identify(const QString& probePath) {
+  return identifyWorkSurface(loader_.loadFace2(pic0_, probePath));
+}
+
+Identification RecognitionSession::identify(QIODevice* probe, const QString& probeName) {
+  return identifyWorkSurface(probe != nullptr && loader_.loadFace2(pic0_, *probe, probeName));
+}
+
+Identification RecognitionSession::identifyWorkSurface(bool probeShown) {
   Identification result;
-  result.probeShown = loader_.loadFace2(pic0_, probePath);
+  result.probeShown = probeShown;
   result.faceName = faceRecogniser().Identify(pic0_);
   result.faceNumber = faceNumberFromName(result.faceName);
   result.matchedFaceFile = faceFilePath(loader_.programDirectory(), result.faceNumber, 0);

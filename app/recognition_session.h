@@ -42,11 +42,15 @@ class RecognitionSession {
   // that would not fit the recogniser's capacity is refused before it starts
   // (Error(SubscriptOutOfRange)); any other error stops the run and is passed
   // on, the faces added before it staying stored.
-  void trainDatabase();
+  // Returns how many face files were loaded.
+  int trainDatabase();
 
   // Loads the probe into pic0 (when present), identifies what pic0 shows and
   // shows the matched number's "a" file in pic1 (when present).
   Identification identify(const QString& probePath);
+  // The same for a probe the caller has opened (see FacePictureLoader); a
+  // null probe is one that is not there.
+  Identification identify(QIODevice* probe, const QString& probeName);
 
   // The probe of "TEST": five draws of the random source, only the fifth
   // used, rounded ties to even: face0a or face1a.
@@ -67,6 +71,9 @@ class RecognitionSession {
   FacePictureLoader loader_;
   PictureBoxModel& pic0_;
   PictureBoxModel& pic1_;
+  // Identifies what pic0 shows and shows the matched face in pic1.
+  Identification identifyWorkSurface(bool probeShown);
+
   std::unique_ptr<ClassFaceRecogniser> faceRecogniser_;
 };
 

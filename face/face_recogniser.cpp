@@ -30,9 +30,6 @@ static_assert(ClassFaceRecogniser::kCapacity == kFaceSlots);
 
 namespace {
 
-// A score at or above this never wins.
-constexpr std::int32_t kNoMatchScore = 99999999;
-
 // What the quick paths know about a slot's difference grid without reaching it.
 struct DifferenceGridFacts {
   const std::uint8_t* cells = nullptr;  // its storage, once its init succeeded
@@ -59,6 +56,7 @@ struct ClassFaceRecogniser::Database {
   PendingDifferences pending;
   ExposedFaces exposed;
   FixedArray<DifferenceGridFacts, kFaceSlots> differenceFacts;
+  std::vector<std::int32_t> lastScores;
 
   // New grid objects in the slot and for the probe; the old ones are released.
   void replaceSlotObjects(int slot) {
@@ -227,6 +225,8 @@ void ClassFaceRecogniser::addFace(PictureSurface& facePicture, const std::string
 std::string ClassFaceRecogniser::Identify(PictureSurface& facePicture) {
   Database& db = *db_;
   FaceRecord& record = db.record;
+  std::vector<std::int32_t>& scores = db.lastScores;
+  scores.clear();  // a failed Identify leaves no scores to misread
   std::string name;
   gridOf(record.probeGrid).update(facePicture);
   computeProbeDifference(record, imageWidth_, imageHeight_);
@@ -234,16 +234,44 @@ std::string ClassFaceRecogniser::Identify(PictureSurface& facePicture) {
   db.settleAll();
   const ProbeCells probe = db.probeCells(imageWidth_, imageHeight_);
   const int lastFace = checked::lastIndex(NoOfFaces_);
-  for (int f = 0; f <= lastFace; ++f) {
-    const std::int32_t score = db.score(f, probe, imageWidth_, imageHeight_);
-    if (score < bestScore) {
-      bestScore = score;
-      name = record.faceNames.at(f);
-      Identity_ = record.faceGrids.at(f);
-      if (Identity_) db.exposed.expose(f);
+  scores.reserve(static_cast<std::size_t>(std::max(lastFace + 1, 0)));
+  try {
+    for (int f = 0; f <= lastFace; ++f) {
+      const std::int32_t score = db.score(f, probe, imageWidth_, imageHeight_);
+      scores.push_back(score);
+      if (score < bestScore) {
+        bestScore = score;
+        name = record.faceNames.at(f);
+        Identity_ = record.faceGrids.at(f);
+        if (Identity_) db.exposed.expose(f);
+      }
     }
+  } catch (...) {
+    scores.clear();
+    throw;
   }
   return name;
+}
+
+const std::vector<std::int32_t>& ClassFaceRecogniser::lastScores() const noexcept { return db_->lastScores; }
+
+const std::string& ClassFaceRecogniser::faceNameAt(int slot) const {
+  if (slot < 0 || slot >= NoOfFaces_) throw Error(ErrorKind::SubscriptOutOfRange);
+  return db_->record.faceNames.at(slot);
+}
+
+float ClassFaceRecogniser::averageFaceAt(std::int16_t x, std::int16_t y) const {
+  return db_->record.averageFace.at(x, y);
+}
+
+std::uint8_t ClassFaceRecogniser::probeDifferenceAt(std::int16_t x, std::int16_t y) const {
+  return gridOf(db_->record.probeDifference).getPoint(x, y);
+}
+
+std::uint8_t ClassFaceRecogniser::differenceAt(int slot, std::int16_t x, std::int16_t y) {
+  if (slot < 0 || slot >= NoOfFaces_) throw Error(ErrorKind::SubscriptOutOfRange);
+  db_->settle(slot);  // a difference still owed is written as the renewal would have
+  return gridOf(db_->record.differenceGrids.at(slot)).getPoint(x, y);
 }
 
 }  // namespace tavro

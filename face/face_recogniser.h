@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "imaging/image_processing.h"
 #include "platform/picture_surface.h"
@@ -17,6 +18,8 @@ namespace tavro {
 class ClassFaceRecogniser {
  public:
   static constexpr int kCapacity = 1001;  // slots 0..1000
+  // A score at or above this never wins.
+  static constexpr std::int32_t kNoMatchScore = 99999999;
 
   ClassFaceRecogniser();
   ~ClassFaceRecogniser();
@@ -32,6 +35,20 @@ class ClassFaceRecogniser {
   void init(std::int16_t image_Width, std::int16_t image_Height);
   void addFace(PictureSurface& facePicture, const std::string& faceName);
   std::string Identify(PictureSurface& facePicture);
+
+  // What the last Identify saw, for tools that tell how sure an answer is.
+  // None of these changes a result of the operations above.
+  //
+  // One score per stored face in slot order, each the very sum Identify
+  // compared; empty before the first Identify and after one that failed.
+  const std::vector<std::int32_t>& lastScores() const noexcept;
+  // The name stored in a slot below NoOfFaces; SubscriptOutOfRange otherwise.
+  const std::string& faceNameAt(int slot) const;
+  // Cells of the average face, of the last probe's difference grid and of a
+  // stored face's difference grid, as Identify compared them.
+  float averageFaceAt(std::int16_t x, std::int16_t y) const;
+  std::uint8_t probeDifferenceAt(std::int16_t x, std::int16_t y) const;
+  std::uint8_t differenceAt(int slot, std::int16_t x, std::int16_t y);
 
  private:
   // The private record (faces, differences, names, average, probe grids)

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/drawing/bar_chart_picture.h"
+#include "platform/drawing/png_file.h"
 #include "platform/errors.h"
 
 namespace tavro {
@@ -69,11 +70,9 @@ void BarChart::invoke(std::string_view method) {
   shown_ = values_;
 }
 
-void BarChart::savePng(const QString& path, QSize size) const {
-  const QImage picture = drawBarChart(shown_, rowLabels_, title_, size);
-  if (!picture.save(path, "PNG"))
-    throw Error(ErrorKind::Platform, "Cannot write the chart file " + path.toStdString());
-}
+QImage BarChart::picture(QSize size) const { return drawBarChart(shown_, rowLabels_, title_, size); }
+
+void BarChart::savePng(const QString& path, QSize size) const { writePngFile(picture(size), path); }
 
 // Rows that remain keep their values; new rows start at 0.
 void BarChart::setRowCount(std::int16_t rows) {

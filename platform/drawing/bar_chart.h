@@ -4,6 +4,7 @@
 // method "Refresh". Any other name, or a value it cannot show, is refused
 // with Error(Platform). What the last "Refresh" showed can be saved as PNG.
 
+#include <QImage>
 #include <QSize>
 #include <QString>
 #include <QStringList>
@@ -30,9 +31,11 @@ class BarChart : public Chart {
   const std::vector<std::int16_t>& values() const noexcept { return values_; }
   const std::vector<std::int16_t>& shownValues() const noexcept { return shown_; }
 
-  // Draws what the last "Refresh" showed into a PNG file. Needs a running
-  // QApplication; throws Error(Platform) without one or when the file cannot
-  // be written.
+  // Draws what the last "Refresh" showed. Needs a running QApplication;
+  // throws Error(Platform) without one.
+  QImage picture(QSize size = QSize(640, 400)) const;
+  // The same as a PNG file, whole or not at all; Error(Platform) also when
+  // the file cannot be written.
   void savePng(const QString& path, QSize size = QSize(640, 400)) const;
 
  private:

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/drawing/packed_colour.h"
+#include "platform/drawing/png_file.h"
 #include "platform/errors.h"
 
 namespace tavro {
@@ -137,9 +138,6 @@ void ImageCanvas::box(float x1, float y1, float x2, float y2, std::int32_t colou
   current_ = corner2;
 }
 
-void ImageCanvas::savePng(const QString& path) const {
-  if (!image_.save(path, "PNG"))
-    throw Error(ErrorKind::Platform, "Cannot write the picture file " + path.toStdString());
-}
+void ImageCanvas::savePng(const QString& path) const { writePngFile(image_, path); }
 
 }  // namespace tavro

@@ -41,7 +41,8 @@ class ImageCanvas : public Canvas {
   std::int32_t fillColor() const noexcept { return fillColour_; }
   std::int16_t drawWidth() const noexcept { return drawWidth_; }
 
-  // Throws Error(Platform) when the file cannot be written.
+  // Writes the picture as a PNG file, whole or not at all; throws
+  // Error(Platform) with the system's reason when it cannot be written.
   void savePng(const QString& path) const;
 
  private:

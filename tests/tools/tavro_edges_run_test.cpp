@@ -140,7 +140,7 @@ TEST_F(TavroEdges, UnwritableOutputFolderFailsWithAMessage) {
   blocker.close();
   const ToolRun run = runTool({picture, "--out", dir.filePath("taken/views")});
   EXPECT_EQ(run.status, 1);
-  EXPECT_TRUE(run.err.contains("output folder")) << run.err.toStdString();
+  EXPECT_TRUE(run.err.contains("Cannot create the folder " + dir.filePath("taken/views") + ": Not a directory")) << run.err.toStdString();
 }
 
 TEST_F(TavroEdges, BadUsageFailsWithStatusTwo) {

@@ -10,9 +10,12 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QLineEdit>
+#include <QLocale>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "app/tavro_recog.h"
@@ -188,6 +191,65 @@ TEST_F(TavroFaces, RefusesCommandLinesItCannotRunWithStatusTwo) {
   EXPECT_EQ(help.status, 0);
   for (const char* part : {"--faces <DIR>", "--runs <N>", "--json", "PROBE...", "Exit status"})
     EXPECT_TRUE(help.out.contains(part)) << part;
+}
+
+}  // namespace
+
+namespace {
+
+// The margin as the JSON gives it, from the scores it gives.
+double marginOf(const QJsonObject& answer) {
+  const double score = answer["score"].toInt();
+  return (answer["runnerUp"].toObject()["score"].toInt() - score) / std::max(score, 1.0);
+}
+
+TEST_F(TavroFaces, ScoresMarginsAndUncertaintyInBothShapesAndAMatchPicturePerProbe) {
+  ASSERT_TRUE(writeAllFaceFiles(dir.path()));
+  const QString pattern = writePatternProbe(dir.path());
+  const QString explain = dir.filePath("explain");
+  const ToolRun json = runTool({"--faces", dir.path(), "--json", "--explain", explain, face(7, 'b'), pattern, pattern});
+  ASSERT_EQ(json.status, 0) << json.err.toStdString();
+  const QJsonArray answers = QJsonDocument::fromJson(json.out.toUtf8()).array();
+  ASSERT_EQ(answers.size(), 3);
+  const QStringList keys = {"faceFile", "faceName", "margin", "probe", "probeLoaded",
+                            "runnerUp", "score", "storedFaces", "uncertain"};
+  for (const QJsonValue& value : answers) {
+    const QJsonObject answer = value.toObject();
+    EXPECT_EQ(answer.keys(), keys);
+    EXPECT_NE(answer["runnerUp"].toObject()["faceName"], answer["faceName"]);
+    EXPECT_EQ(answer["margin"].toDouble(), marginOf(answer));
+    EXPECT_FALSE(answer["uncertain"].toBool());  // always so without --min-margin
+  }
+  const QJsonObject stored = answers[0].toObject();  // face7b is stored as it is
+  EXPECT_EQ(stored["score"].toInt(), 0);
+  EXPECT_EQ(stored["margin"].toDouble(), stored["runnerUp"].toObject()["score"].toInt());
+  for (const char* name : {"face7b.png", "pattern.png", "pattern-2.png"})
+    EXPECT_FALSE(QImage(QDir(explain).filePath(name), "PNG").isNull()) << name;
+
+  // The pattern's margin as M: equal is sure, the next number up uncertain.
+  const QJsonObject answer = answers[1].toObject();
+  const double margin = answer["margin"].toDouble();
+  const QString above = QString::number(std::nextafter(margin, 1e300), 'g', 17);
+  const QStringList scoreFields = {QString::number(answer["score"].toInt()),
+                                   answer["runnerUp"].toObject()["faceName"].toString(),
+                                   QString::number(answer["runnerUp"].toObject()["score"].toInt()),
+                                   QString::number(margin, 'g', QLocale::FloatingPointShortest)};
+  const struct {
+    QStringList options;
+    QStringList extraFields;
+  } shapes[] = {
+      {{}, {}},
+      {{"--scores"}, scoreFields},
+      {{"--min-margin", scoreFields.back()}, {"sure"}},
+      {{"--scores", "--min-margin", above}, scoreFields + QStringList{"uncertain"}},
+  };
+  for (const auto& shape : shapes) {
+    const ToolRun run = runTool(QStringList{"--faces", dir.path()} + shape.options + QStringList{pattern});
+    ASSERT_EQ(run.status, 0) << run.err.toStdString();
+    const QStringList fields = run.out.chopped(1).split('\t');
+    EXPECT_EQ(fields.mid(0, 3), QStringList({pattern, answer["faceName"].toString(), answer["faceFile"].toString()}));
+    EXPECT_EQ(fields.mid(3), shape.extraFields) << shape.options.join(' ').toStdString();
+  }
 }
 
 }  // namespace

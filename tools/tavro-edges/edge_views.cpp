@@ -2,16 +2,22 @@
 
 #include "edge_views.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <QFile>
 #include <QTextStream>
 #include <algorithm>
+#include <memory>
+#include <utility>
+#include <vector>
 
 #include "grid_picture.h"
 #include "imaging/image_processing.h"
 #include "platform/drawing/bar_chart.h"
 #include "platform/drawing/image_canvas.h"
+#include "platform/drawing/png_file.h"
 #include "platform/errors.h"
+#include "platform/files/file_set.h"
+#include "platform/files/native_file.h"
+#include "platform/files/native_names.h"
 #include "platform/picture/picture_loader.h"
 
 namespace tavro::edges_tool {
@@ -28,12 +34,20 @@ QSize viewSize(QSize grid) {
   return grid * pixelsPerCell;
 }
 
+// Qt's own file functions cannot name a file whose name is not UTF-8: such
+// a picture is opened by its bytes and read through the loader's device entry.
+QImage loadNamedPicture(const QString& path, const PictureLoadOptions& options) {
+  if (!holdsRawBytes(path)) return loadPicture(path, options);
+  const std::unique_ptr<QFile> file = openForReading(path);
+  return loadPicture(*file, displayName(path), options);
+}
+
 // Says on standard error, in one line, that the grid samples a smaller copy.
 void noteScaling(const QString& path, const GridPicture& picture) {
   if (picture.sampledSize() == picture.loadedSize()) return;
   QTextStream(stderr) << QStringLiteral("tavro-edges: %1 is %2 x %3 pixels; sampled scaled down to %4 x %5 (area average) "
                                         "so that a grid cell covers at most %6 pixels\n")
-                             .arg(path)
+                             .arg(displayName(path))
                              .arg(picture.loadedSize().width())
                              .arg(picture.loadedSize().height())
                              .arg(picture.sampledSize().width())
@@ -47,37 +61,36 @@ QStringList angleBinLabels() {
   return labels;
 }
 
+// The five views, drawn in memory, then written as one set.
 class ViewWriter {
  public:
   explicit ViewWriter(const EdgeViewsRequest& request)
-      : folder_(request.outputFolder),
-        stem_(QFileInfo(request.picturePath).completeBaseName()),
-        canvasSize_(viewSize(request.grid)) {
-    if (!QDir().mkpath(folder_.path()))
-      throw Error(ErrorKind::Platform, "Cannot create the output folder " + folder_.path().toStdString());
-  }
+      : request_(request), stem_(fileStem(request.picturePath)), canvasSize_(viewSize(request.grid)) {}
 
   template <class Draw>
   void drawing(const QString& name, Draw draw) {
     ImageCanvas canvas(canvasSize_.width(), canvasSize_.height());
     draw(canvas);
-    canvas.savePng(next(name));
+    views_.emplace_back(name, canvas.image());
   }
 
-  void chart(const QString& name, BarChart& chart) { chart.savePng(next(name), kChartSize); }
+  void chart(const QString& name, const BarChart& chart) { views_.emplace_back(name, chart.picture(kChartSize)); }
 
-  const QStringList& written() const { return written_; }
+  // All five files, or none of their names created or changed.
+  QStringList write() const {
+    makeFolder(request_.outputFolder);
+    FileSet files(request_.outputFolder);
+    for (const auto& [name, picture] : views_) files.add(stem_ + "-" + name + ".png", encodePng(picture));
+    const QStringList paths = files.paths();
+    files.commit();
+    return paths;
+  }
 
  private:
-  QString next(const QString& name) {
-    written_ << folder_.filePath(stem_ + "-" + name + ".png");
-    return written_.back();
-  }
-
-  QDir folder_;
+  const EdgeViewsRequest& request_;
   QString stem_;
   QSize canvasSize_;
-  QStringList written_;
+  std::vector<std::pair<QString, QImage>> views_;
 };
 
 }  // namespace
@@ -89,7 +102,7 @@ QStringList writeEdgeViews(const EdgeViewsRequest& request) {
     // brightness, is let go once the grid holds it.
     PictureLoadOptions grey;
     grey.grey = true;
-    GridPicture picture(loadPicture(request.picturePath, grey), request.grid);
+    GridPicture picture(loadNamedPicture(request.picturePath, grey), request.grid);
     noteScaling(request.picturePath, picture);
     grid.init(static_cast<std::int16_t>(request.grid.width()), static_cast<std::int16_t>(request.grid.height()));
     grid.update(picture);
@@ -117,7 +130,7 @@ QStringList writeEdgeViews(const EdgeViewsRequest& request) {
   edges.showAngleHistogram(angleChart);
   writer.chart("angle-histogram", angleChart);
 
-  return writer.written();
+  return writer.write();
 }
 
 }  // namespace tavro::edges_tool

@@ -4,11 +4,14 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QTextStream>
+#include <csignal>
 #include <exception>
 
 #include "edge_views.h"
 #include "grid_option.h"
 #include "platform/errors.h"
+#include "platform/files/native_names.h"
+#include "platform/files/standard_output.h"
 
 namespace {
 
@@ -20,21 +23,43 @@ int fail(const QString& message, int status) {
   return status;
 }
 
+// Standard output that cannot be written is a failure too.
+int print(const QByteArray& text) {
+  try {
+    tavro::writeStandardOutput(text);
+  } catch (const tavro::Error& e) {
+    return fail(QString::fromStdString(e.what()), kFailed);
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  // Past a file-size limit a write fails with a reason instead of ending the program.
+  std::signal(SIGXFSZ, SIG_IGN);
   // Only files are drawn; charts still need a GUI application, which the
   // offscreen platform provides without a display.
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   QApplication::setApplicationName("tavro-edges");
+  // Names as the system has them, raw bytes kept (Qt's arguments lose them).
+  const QStringList arguments = tavro::nativeArguments(argc, argv);
 
   QCommandLineParser parser;
   parser.setApplicationDescription(
       "Samples a picture into a grid of grey levels, finds its edges and writes PNG views:\n"
       "the grid, the edge class map, the edge traces and the histograms of edge classes\n"
-      "and trace directions.");
-  parser.addHelpOption();
+      "and trace directions, named after the picture (NAME-grid.png, ...).\n"
+      "\n"
+      "The five files are written all or nothing: each to a temporary file beside its name,\n"
+      "renamed into place only when all five are whole; if anything fails, none of the\n"
+      "five names is created or changed. A name taken by a link is replaced, never written\n"
+      "through.\n"
+      "\n"
+      "Exit status: 0 on success; 1 when the picture cannot be loaded or a file or standard\n"
+      "output cannot be written; 2 for a command line that cannot be run.");
+  parser.addOption(QCommandLineOption({"h", "help"}, "Displays this help."));
   parser.addPositionalArgument("PICTURE", "Picture file to look at (BMP, JPEG, PNG, ...).");
   const QCommandLineOption gridOption(
       "grid", QStringLiteral("Grid size in cells, each side %1 to %2 (default %3x%4).")
@@ -45,8 +70,8 @@ int main(int argc, char* argv[]) {
   parser.addOption(gridOption);
   parser.addOption(outOption);
 
-  if (!parser.parse(QApplication::arguments())) return fail(parser.errorText() + " (see --help)", kUsageError);
-  if (parser.isSet("help")) parser.showHelp(0);
+  if (!parser.parse(arguments)) return fail(parser.errorText() + " (see --help)", kUsageError);
+  if (parser.isSet("help")) return print(parser.helpText().toUtf8());
   if (parser.positionalArguments().size() != 1)
     return fail("give exactly one PICTURE (see --help)", kUsageError);
 
@@ -60,13 +85,14 @@ int main(int argc, char* argv[]) {
     return fail(QString::fromStdString(e.what()), kUsageError);
   }
 
+  QByteArray report;
   try {
     for (const QString& path : tavro::edges_tool::writeEdgeViews(request))
-      QTextStream(stdout) << "wrote " << path << "\n";
+      report += "wrote " + tavro::toNativeName(path) + "\n";
   } catch (const tavro::Error& e) {
     return fail(QString::fromStdString(e.what()), kFailed);
   } catch (const std::exception& e) {
     return fail(QString::fromLocal8Bit(e.what()), kFailed);
   }
-  return 0;
+  return print(report);
 }

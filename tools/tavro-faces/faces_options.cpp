@@ -1,9 +1,11 @@
 #include "faces_options.h"
 
-#include <QFileInfo>
+#include <cmath>
 
 #include "app/recognition_session.h"
 #include "face/face_recogniser.h"
+#include "platform/files/native_file.h"
+#include "platform/files/native_names.h"
 
 namespace tavro::faces_tool {
 
@@ -19,22 +21,42 @@ QString description() {
              "face19b.jpg (the format is read from the content, BMP, JPEG, PNG and more). A missing\n"
              "or unreadable face file is still added, built from the picture the work surface\n"
              "showed before it (at first a plain placeholder); an unreadable one is reported on\n"
-             "standard error. Runs add up: --runs 2 reads the face files twice and stores 80\n"
-             "faces; on equal scores the face stored first wins. At most %1 runs fit the database.\n"
+             "standard error. A folder that holds no readable face file at all is an error. Runs\n"
+             "add up: --runs 2 reads the face files twice and stores 80 faces; on equal scores the\n"
+             "face stored first wins. At most %1 runs fit the database.\n"
              "\n"
-             "Output: one line per probe, three fields separated by tabs: the probe path, the face\n"
-             "name found (the face number), and the matched number's \"a\" file, which the window\n"
-             "shows beside the probe (empty when that file is missing or unreadable). With --json,\n"
-             "one JSON array of objects with the fields probe, faceName, faceFile (null when\n"
-             "not shown), probeLoaded and storedFaces.\n"
+             "Probes are paths as the shell gives them, used as they are (a \\ is part of a name,\n"
+             "not a separator). A probe that is missing or unreadable leaves the work surface as it\n"
+             "was, as in the window: its answer is printed, but it is for the picture shown\n"
+             "before, and it counts as not identified.\n"
              "\n"
-             "A probe that is missing or unreadable leaves the work surface as it was, as in the\n"
-             "window: its answer is printed, but it is for the picture shown before, and it counts\n"
-             "as not identified.\n"
+             "Output: one line per probe, fields separated by tabs: the probe path, the face name\n"
+             "found (the face number), and the matched number's \"a\" file, which the window shows\n"
+             "beside the probe (empty when that file is missing or unreadable). A tab, a newline\n"
+             "or a backslash inside a field is written as \\t, \\n or \\\\. --scores adds four\n"
+             "fields: the score, the runner-up's face name, its score, and the margin (empty\n"
+             "without a runner-up); --min-margin adds a last field, \"uncertain\" or \"sure\".\n"
+             "With --json, one JSON array of objects with the fields probe, faceName, faceFile\n"
+             "(null when not shown), probeLoaded, storedFaces, score (null when no face matched),\n"
+             "runnerUp ({faceName, score}, or null), margin (or null) and uncertain.\n"
+             "\n"
+             "Score: the sum of absolute differences between the probe's and the stored face's\n"
+             "differences from the average face; lower is closer, 0 is identical. The raw score\n"
+             "does not tell a stranger from a stored person: it depends on the picture more than\n"
+             "on the person. The runner-up is the closest stored face of another name, and\n"
+             "margin = (runner-up score - score) / max(score, 1): a large margin means the answer\n"
+             "stood out, a small one that another person was nearly as close. To choose M for\n"
+             "--min-margin, identify extra pictures of the stored people themselves and compare\n"
+             "the margins of the right and the wrong answers.\n"
+             "\n"
+             "Files: --explain pictures are written to a temporary file beside their name and\n"
+             "renamed into place only when whole; a name taken by a link is replaced, never\n"
+             "written through.\n"
              "\n"
              "Exit status: 0 when every probe was identified; 1 when a probe was not (missing,\n"
-             "unreadable, or the recogniser failed) or training failed; 2 for a command line\n"
-             "that cannot be run (unknown option, bad --runs, missing folder, no probe).")
+             "unreadable, or the recogniser failed), training failed or found no face file, a\n"
+             "picture or standard output could not be written; 2 for a command line that cannot\n"
+             "be run (unknown option, bad --runs or --min-margin, missing folder, no probe).")
       .arg(maxTrainingRuns());
 }
 
@@ -49,12 +71,26 @@ FacesCommandLine::FacesCommandLine()
       runsOption_(QStringLiteral("runs"),
                   QStringLiteral("Training runs before identifying, 1 to %1 (default 1).").arg(maxTrainingRuns()),
                   QStringLiteral("N"), QStringLiteral("1")),
-      jsonOption_(QStringLiteral("json"), QStringLiteral("Print the answers as one JSON array.")) {
+      jsonOption_(QStringLiteral("json"), QStringLiteral("Print the answers as one JSON array.")),
+      scoresOption_(QStringLiteral("scores"),
+                    QStringLiteral("Add score, runner-up, runner-up score and margin to each line.")),
+      minMarginOption_(QStringLiteral("min-margin"),
+                       QStringLiteral("Mark answers whose margin is below M, or that have no runner-up, "
+                                      "as uncertain (M a number, 0 or more)."),
+                       QStringLiteral("M")),
+      explainOption_(QStringLiteral("explain"),
+                     QStringLiteral("Write one PNG per probe into DIR showing the match (created when "
+                                    "missing)."),
+                     QStringLiteral("DIR")) {
   parser_.setApplicationDescription(description());
-  parser_.addHelpOption();
+  parser_.addOption(QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")},
+                                       QStringLiteral("Displays this help.")));
   parser_.addOption(facesOption_);
   parser_.addOption(runsOption_);
   parser_.addOption(jsonOption_);
+  parser_.addOption(scoresOption_);
+  parser_.addOption(minMarginOption_);
+  parser_.addOption(explainOption_);
   parser_.addPositionalArgument(QStringLiteral("PROBE"), QStringLiteral("Picture file to identify."),
                                 QStringLiteral("PROBE..."));
 }
@@ -66,9 +102,14 @@ bool FacesCommandLine::parse(const QStringList& arguments, const QString& progra
   options_ = FacesOptions{};
   options_.runs = parseRuns(parser_.value(runsOption_));
   options_.json = parser_.isSet(jsonOption_);
+  options_.scores = parser_.isSet(scoresOption_);
+  if (parser_.isSet(minMarginOption_)) options_.minMargin = parseMinMargin(parser_.value(minMarginOption_));
+  options_.explainFolder = parser_.value(explainOption_);
+  if (parser_.isSet(explainOption_) && options_.explainFolder.isEmpty())
+    throw UsageError(QStringLiteral("--explain needs a folder"));
   options_.facesDirectory = parser_.isSet(facesOption_) ? parser_.value(facesOption_) : programDirectory;
-  if (options_.facesDirectory.isEmpty() || !QFileInfo(options_.facesDirectory).isDir())
-    throw UsageError(QStringLiteral("no such folder of face files: %1").arg(options_.facesDirectory));
+  if (options_.facesDirectory.isEmpty() || !isFolder(options_.facesDirectory))
+    throw UsageError(QStringLiteral("no such folder of face files: %1").arg(displayName(options_.facesDirectory)));
   options_.probes = parser_.positionalArguments();
   if (options_.probes.isEmpty()) throw UsageError(QStringLiteral("give at least one PROBE picture"));
   return true;
@@ -85,6 +126,14 @@ int parseRuns(const QString& text) {
                          .arg(RecognitionSession::kFacesPerRun)
                          .arg(text));
   return runs;
+}
+
+double parseMinMargin(const QString& text) {
+  bool ok = false;
+  const double margin = text.toDouble(&ok);
+  if (!ok || !std::isfinite(margin) || margin < 0)
+    throw UsageError(QStringLiteral("--min-margin takes a number, 0 or more, not \"%1\"").arg(displayName(text)));
+  return margin;
 }
 
 }  // namespace tavro::faces_tool

@@ -1,11 +1,13 @@
 #pragma once
 // The command line of tavro-faces:
-//   tavro-faces [--faces DIR] [--runs N] [--json] PROBE...
+//   tavro-faces [--faces DIR] [--runs N] [--json] [--scores] [--min-margin M]
+//               [--explain DIR] PROBE...
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <stdexcept>
 
 namespace tavro::faces_tool {
@@ -20,6 +22,9 @@ struct FacesOptions {
   QString facesDirectory;
   int runs = 1;
   bool json = false;
+  bool scores = false;               // score, runner-up and margin columns
+  std::optional<double> minMargin;   // answers below it are marked uncertain
+  QString explainFolder;             // where the match pictures go; empty: none
   QStringList probes;
 };
 
@@ -30,8 +35,9 @@ class FacesCommandLine {
  public:
   FacesCommandLine();
 
-  // Parses the arguments (the program name first). Returns false when help
-  // was asked for; throws UsageError for anything that cannot be run.
+  // Parses the arguments (the program name first; names may hold raw bytes,
+  // see platform/files/native_names.h). Returns false when help was asked
+  // for; throws UsageError for anything that cannot be run.
   // programDirectory is the default for --faces.
   bool parse(const QStringList& arguments, const QString& programDirectory);
 
@@ -43,10 +49,15 @@ class FacesCommandLine {
   QCommandLineOption facesOption_;
   QCommandLineOption runsOption_;
   QCommandLineOption jsonOption_;
+  QCommandLineOption scoresOption_;
+  QCommandLineOption minMarginOption_;
+  QCommandLineOption explainOption_;
   FacesOptions options_;
 };
 
 // "--runs" as a whole number from 1 to maxTrainingRuns(); UsageError otherwise.
 int parseRuns(const QString& text);
+// "--min-margin" as a finite number, 0 or more; UsageError otherwise.
+double parseMinMargin(const QString& text);
 
 }  // namespace tavro::faces_tool

@@ -1,15 +1,23 @@
-// tavro-faces [--faces DIR] [--runs N] [--json] PROBE...: trains the face
-// database from the face files of a folder and identifies each probe, as the
-// window's "Train Database" and "Check IMAGE" do.
+// tavro-faces [--faces DIR] [--runs N] [--json] [--scores] [--min-margin M]
+// [--explain DIR] PROBE...: trains the face database from the face files of a
+// folder and identifies each probe, as the window's "Train Database" and
+// "Check IMAGE" do.
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QList>
 #include <QTextStream>
-#include <cstdio>
+#include <csignal>
 #include <exception>
+#include <memory>
 
 #include "answer_output.h"
+#include "explain_files.h"
 #include "faces_options.h"
+#include "match_picture.h"
+#include "platform/errors.h"
+#include "platform/files/native_names.h"
+#include "platform/files/standard_output.h"
 #include "platform/picture/program_directory.h"
 #include "probe_identification.h"
 #include "standard_error_message_box.h"
@@ -23,20 +31,54 @@ void complain(const QString& message) { QTextStream(stderr) << "tavro-faces: " <
 
 QString errorText(const std::exception& e) { return QString::fromStdString(e.what()); }
 
+// Standard output that cannot be written is a failure too.
+int print(const QByteArray& text, int status) {
+  try {
+    tavro::writeStandardOutput(text);
+  } catch (const tavro::Error& e) {
+    complain(errorText(e));
+    return kNotIdentified;
+  }
+  return status;
+}
+
+// Pictures are decoded and sampled in memory: no display, no GUI application.
+// Only the lettering of --explain pictures needs one, on the offscreen platform.
+std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv) {
+  for (int i = 1; i < argc; ++i) {
+    const QByteArray argument(argv[i]);
+    if (argument == "--") break;
+    if (argument == "--explain" || argument.startsWith("--explain=")) {
+      if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+      return std::make_unique<QGuiApplication>(argc, argv);
+    }
+  }
+  return std::make_unique<QCoreApplication>(argc, argv);
+}
+
+// Why training had nothing to learn from: the folder could not be read, or
+// held none of the face files.
+QString noFaceFilesMessage(const tavro::faces_tool::ProbeIdentification& identification, const QString& folder) {
+  const QString reason = identification.facesFolder().unreadableReason();
+  if (!reason.isEmpty())
+    return QStringLiteral("cannot read the folder of face files %1: %2").arg(tavro::displayName(folder), reason);
+  return QStringLiteral("%1 holds no readable face file (face0a.jpg .. face19b.jpg)").arg(tavro::displayName(folder));
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
-  // Pictures are decoded and sampled in memory: no display, no GUI application.
-  QCoreApplication app(argc, argv);
+  // Past a file-size limit a write fails with a reason instead of ending the program.
+  std::signal(SIGXFSZ, SIG_IGN);
+  const std::unique_ptr<QCoreApplication> app = makeApplication(argc, argv);
+  // Names as the system has them, raw bytes kept (Qt's arguments lose them).
+  const QStringList arguments = tavro::nativeArguments(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("tavro-faces"));
   using namespace tavro::faces_tool;
 
   FacesCommandLine commandLine;
   try {
-    if (!commandLine.parse(QCoreApplication::arguments(), tavro::executableDirectory())) {
-      QTextStream(stdout) << commandLine.helpText();
-      return 0;
-    }
+    if (!commandLine.parse(arguments, tavro::executableDirectory())) return print(commandLine.helpText().toUtf8(), 0);
   } catch (const UsageError& e) {
     complain(errorText(e) + QStringLiteral(" (see --help)"));
     return kUsageError;
@@ -46,37 +88,57 @@ int main(int argc, char* argv[]) {
   StandardErrorMessageBox messages;
   ProbeIdentification identification(options.facesDirectory, messages);
   try {
-    identification.train(options.runs);
+    if (identification.train(options.runs) == 0) {
+      complain(noFaceFilesMessage(identification, options.facesDirectory));
+      return kNotIdentified;
+    }
   } catch (const std::exception& e) {
     complain(QStringLiteral("training failed after %1 faces: %2").arg(identification.storedFaces()).arg(errorText(e)));
+    return kNotIdentified;
+  }
+
+  std::unique_ptr<ExplainFiles> explainFiles;
+  try {
+    if (!options.explainFolder.isEmpty()) explainFiles = std::make_unique<ExplainFiles>(options.explainFolder);
+  } catch (const tavro::Error& e) {
+    complain(errorText(e));
     return kNotIdentified;
   }
 
   int status = 0;
   QList<ProbeAnswer> answers;
   for (const QString& probe : options.probes) {
+    const QString shown = tavro::displayName(probe);
     try {
       ProbeAnswer answer = identification.identify(probe);
+      answer.uncertain = options.minMargin && answer.certainty.isUncertain(*options.minMargin);
       if (!answer.probeLoaded) {
-        complain(QStringLiteral("%1: not loaded; its answer is for the picture shown before it").arg(probe));
+        complain(QStringLiteral("%1: not loaded; its answer is for the picture shown before it").arg(shown));
         status = kNotIdentified;
       } else if (answer.faceName.empty()) {
-        complain(QStringLiteral("%1: no stored face matches").arg(probe));
+        complain(QStringLiteral("%1: no stored face matches").arg(shown));
         status = kNotIdentified;
+      }
+      if (explainFiles) {
+        try {
+          const QImage picture = drawMatchPicture(answer, identification.workSurface().image(),
+                                                  identification.recogniser(), options.minMargin);
+          explainFiles->write(probe, picture);
+        } catch (const tavro::Error& e) {
+          complain(QStringLiteral("%1: no match picture: %2").arg(shown, errorText(e)));
+          status = kNotIdentified;
+        }
       }
       answers.append(std::move(answer));
     } catch (const std::exception& e) {
-      complain(QStringLiteral("%1: identification failed: %2").arg(probe, errorText(e)));
+      complain(QStringLiteral("%1: identification failed: %2").arg(shown, errorText(e)));
       status = kNotIdentified;
     }
   }
 
-  if (options.json) {
-    const QByteArray json = answersJson(answers);
-    std::fwrite(json.constData(), 1, static_cast<std::size_t>(json.size()), stdout);
-  } else {
-    QTextStream out(stdout);
-    for (const ProbeAnswer& answer : answers) out << answerLine(answer) << '\n';
-  }
-  return status;
+  if (options.json) return print(answersJson(answers), status);
+  QByteArray lines;
+  const AnswerColumns columns{options.scores, options.minMargin.has_value()};
+  for (const ProbeAnswer& answer : answers) lines += answerLine(answer, columns);
+  return print(lines, status);
 }

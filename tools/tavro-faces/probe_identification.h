@@ -8,18 +8,22 @@
 #include <string>
 
 #include "app/recognition_session.h"
+#include "face/match_certainty.h"
+#include "faces_folder.h"
 #include "platform/picture/message_box.h"
 #include "platform/picture/picture_box_model.h"
 
 namespace tavro::faces_tool {
 
 struct ProbeAnswer {
-  QString probe;             // as given
+  QString probe;             // as given; may hold raw bytes
   bool probeLoaded = false;  // false: the answer is for what pic0 showed before
   std::string faceName;      // as the recogniser answered
   std::int16_t faceNumber = 0;
   QString shownFaceFile;     // the file pic1 shows now; empty when it kept its picture
   int storedFaces = 0;       // faces the probe was compared with
+  MatchCertainty certainty;  // the answer's score, runner-up and margin
+  bool uncertain = false;    // marked so by --min-margin
 
   // The probe itself was looked at and matched to a stored face.
   bool identified() const { return probeLoaded && !faceName.empty(); }
@@ -27,17 +31,27 @@ struct ProbeAnswer {
 
 class ProbeIdentification {
  public:
+  // The folder's name may hold raw bytes (see platform/files/native_names.h).
   ProbeIdentification(QString facesDirectory, MessageBox& messages);
 
-  // The given number of training runs, each as one "Train Database" click.
-  // Throws tavro::Error when a run fails (the faces added before stay).
-  void train(int runs);
+  // The given number of training runs, each as one "Train Database" click;
+  // returns how many face files were loaded in all. Throws tavro::Error when
+  // a run fails (the faces added before stay).
+  int train(int runs);
   // "Check IMAGE" on the probe path. Throws when the recogniser fails.
   ProbeAnswer identify(const QString& probe);
 
   int storedFaces() const { return session_.faceCount(); }
+  const FacesFolder& facesFolder() const { return folder_; }
+  // What the last identification left behind.
+  const PictureBoxModel& workSurface() const { return pic0_; }
+  ClassFaceRecogniser& recogniser() { return session_.faceRecogniser(); }
 
  private:
+  Identification identifyByBytes(const QString& probe);
+
+  FacesFolder folder_;
+  FolderMessages messages_;
   PictureBoxModel pic0_;
   PictureBoxModel pic1_;
   RecognitionSession session_;

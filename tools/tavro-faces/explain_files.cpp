@@ -1,0 +1,23 @@
+#include "explain_files.h"
+
+#include "platform/drawing/png_file.h"
+#include "platform/files/file_set.h"
+#include "platform/files/native_names.h"
+
+namespace tavro::faces_tool {
+
+ExplainFiles::ExplainFiles(QString folder) : folder_(std::move(folder)) { makeFolder(folder_); }
+
+QString ExplainFiles::write(const QString& probe, const QImage& picture) {
+  const QString stem = fileStem(probe);
+  QString name = stem + QStringLiteral(".png");
+  for (int n = 2; used_.contains(name); ++n) name = QStringLiteral("%1-%2.png").arg(stem).arg(n);
+  used_.insert(name);
+  FileSet file(folder_);
+  file.add(name, encodePng(picture));
+  const QString path = file.paths().front();
+  file.commit();
+  return path;
+}
+
+}  // namespace tavro::faces_tool
