@@ -6,9 +6,11 @@
 #include <QTextStream>
 #include <exception>
 
+#include "build_info.h"
 #include "edge_views.h"
 #include "grid_option.h"
 #include "platform/errors.h"
+#include "platform/standard_output.h"
 
 namespace {
 
@@ -28,6 +30,7 @@ int main(int argc, char* argv[]) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   QApplication::setApplicationName("tavro-edges");
+  QApplication::setApplicationVersion(tavro::build::kVersion);
 
   QCommandLineParser parser;
   parser.setApplicationDescription(
@@ -35,6 +38,7 @@ int main(int argc, char* argv[]) {
       "the grid, the edge class map, the edge traces and the histograms of edge classes\n"
       "and trace directions.");
   parser.addHelpOption();
+  parser.addVersionOption();
   parser.addPositionalArgument("PICTURE", "Picture file to look at (BMP, JPEG, PNG, ...).");
   const QCommandLineOption gridOption(
       "grid", QStringLiteral("Grid size in cells, each side %1 to %2 (default %3x%4).")
@@ -47,6 +51,8 @@ int main(int argc, char* argv[]) {
 
   if (!parser.parse(QApplication::arguments())) return fail(parser.errorText() + " (see --help)", kUsageError);
   if (parser.isSet("help")) parser.showHelp(0);
+  if (parser.isSet("version"))
+    return tavro::printAndFinish("tavro-edges", tavro::build::versionLine("tavro-edges"));
   if (parser.positionalArguments().size() != 1)
     return fail("give exactly one PICTURE (see --help)", kUsageError);
 

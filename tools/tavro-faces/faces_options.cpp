@@ -44,7 +44,8 @@ int maxTrainingRuns() { return ClassFaceRecogniser::kCapacity / RecognitionSessi
 
 FacesCommandLine::FacesCommandLine()
     : facesOption_(QStringLiteral("faces"),
-                   QStringLiteral("Folder of the face files (default: the folder of the program)."),
+                   QStringLiteral("Folder of the face files (default: the window's, the folder of the program "
+                                  "or, once installed, $XDG_DATA_HOME/tavro-cam)."),
                    QStringLiteral("DIR")),
       runsOption_(QStringLiteral("runs"),
                   QStringLiteral("Training runs before identifying, 1 to %1 (default 1).").arg(maxTrainingRuns()),
@@ -52,6 +53,7 @@ FacesCommandLine::FacesCommandLine()
       jsonOption_(QStringLiteral("json"), QStringLiteral("Print the answers as one JSON array.")) {
   parser_.setApplicationDescription(description());
   parser_.addHelpOption();
+  parser_.addVersionOption();
   parser_.addOption(facesOption_);
   parser_.addOption(runsOption_);
   parser_.addOption(jsonOption_);
@@ -59,14 +61,14 @@ FacesCommandLine::FacesCommandLine()
                                 QStringLiteral("PROBE..."));
 }
 
-bool FacesCommandLine::parse(const QStringList& arguments, const QString& programDirectory) {
+bool FacesCommandLine::parse(const QStringList& arguments, const QString& defaultFaces) {
   if (!parser_.parse(arguments)) throw UsageError(parser_.errorText());
-  if (parser_.isSet(QStringLiteral("help"))) return false;
+  if (parser_.isSet(QStringLiteral("help")) || versionAsked()) return false;
 
   options_ = FacesOptions{};
   options_.runs = parseRuns(parser_.value(runsOption_));
   options_.json = parser_.isSet(jsonOption_);
-  options_.facesDirectory = parser_.isSet(facesOption_) ? parser_.value(facesOption_) : programDirectory;
+  options_.facesDirectory = parser_.isSet(facesOption_) ? parser_.value(facesOption_) : defaultFaces;
   if (options_.facesDirectory.isEmpty() || !QFileInfo(options_.facesDirectory).isDir())
     throw UsageError(QStringLiteral("no such folder of face files: %1").arg(options_.facesDirectory));
   options_.probes = parser_.positionalArguments();

@@ -31,9 +31,10 @@ class FacesCommandLine {
   FacesCommandLine();
 
   // Parses the arguments (the program name first). Returns false when help
-  // was asked for; throws UsageError for anything that cannot be run.
-  // programDirectory is the default for --faces.
-  bool parse(const QStringList& arguments, const QString& programDirectory);
+  // or the version was asked for; throws UsageError for anything that
+  // cannot be run. defaultFaces is the folder without --faces.
+  bool parse(const QStringList& arguments, const QString& defaultFaces);
+  bool versionAsked() const { return parser_.isSet(QStringLiteral("version")); }
 
   const FacesOptions& options() const { return options_; }
   QString helpText() const { return parser_.helpText(); }

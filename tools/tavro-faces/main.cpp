@@ -9,8 +9,10 @@
 #include <exception>
 
 #include "answer_output.h"
+#include "app/face_folder.h"
+#include "build_info.h"
 #include "faces_options.h"
-#include "platform/picture/program_directory.h"
+#include "platform/standard_output.h"
 #include "probe_identification.h"
 #include "standard_error_message_box.h"
 
@@ -29,11 +31,14 @@ int main(int argc, char* argv[]) {
   // Pictures are decoded and sampled in memory: no display, no GUI application.
   QCoreApplication app(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("tavro-faces"));
+  QCoreApplication::setApplicationVersion(QString::fromLatin1(tavro::build::kVersion));
   using namespace tavro::faces_tool;
 
   FacesCommandLine commandLine;
   try {
-    if (!commandLine.parse(QCoreApplication::arguments(), tavro::executableDirectory())) {
+    if (!commandLine.parse(QCoreApplication::arguments(), tavro::FaceFolder::ofThisProgram().path())) {
+      if (commandLine.versionAsked())
+        return tavro::printAndFinish("tavro-faces", tavro::build::versionLine("tavro-faces"));
       QTextStream(stdout) << commandLine.helpText();
       return 0;
     }
