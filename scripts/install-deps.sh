@@ -9,6 +9,9 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
   imagemagick  # draws the picture of the tavro-edges example
+  desktop-file-utils appstream man-db  # the installed-layout check: validators, manual pages
+  dpkg-dev file  # cpack -G DEB works out the library dependencies
+  librsvg2-bin  # scripts/render-icons.sh
 )
 
 missing=()
