@@ -19,9 +19,9 @@ namespace {
 const QString kFolderName = QStringLiteral("tavro-cam");
 
 bool isInstalledLayout(const QString& programDirectory) {
-  const QString entry = QStringLiteral("%1/%2/applications/%3.desktop")
-                            .arg(programDirectory, QLatin1String(build::kDataFolderFromBin),
-                                 QLatin1String(build::kDesktopEntry));
+  const QString entry =
+      QStringLiteral("%1/%2/applications/%3.desktop")
+          .arg(programDirectory, QLatin1String(build::kDataFolderFromBin), QLatin1String(build::kDesktopEntry));
   return QFileInfo(entry).isFile();
 }
 
@@ -53,8 +53,8 @@ void createFolderOf(const QString& faceFile) {
   std::error_code error;
   std::filesystem::create_directories(std::filesystem::path(QFile::encodeName(folder).toStdString()), error);
   if (error)
-    throw Error(ErrorKind::Platform, ("Cannot create the face folder " + folder + ": ").toStdString() +
-                                         error.message());
+    throw Error(ErrorKind::Platform,
+                ("Cannot create the face folder " + folder + ": ").toStdString() + error.message());
 }
 
 }  // namespace tavro

@@ -79,8 +79,8 @@ WindowCommandLine parseWindowCommandLine(const QStringList& arguments, const cha
   }
   result.camera = parseCameraSetting(parser.value(camera).toLocal8Bit().constData());
   if (result.camera.kind == CameraSetting::Kind::Invalid || result.camera.kind == CameraSetting::Kind::Automatic)
-    return refuse(QStringLiteral("--camera takes test, a camera number N or /dev/videoN, not '%1'")
-                      .arg(parser.value(camera)));
+    return refuse(
+        QStringLiteral("--camera takes test, a camera number N or /dev/videoN, not '%1'").arg(parser.value(camera)));
   return result;
 }
 

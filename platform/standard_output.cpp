@@ -15,8 +15,8 @@ bool writeStandardOutput(std::string_view text) {
 int printAndFinish(std::string_view program, std::string_view text) {
   if (writeStandardOutput(text)) return 0;
   const int reason = errno;
-  std::fprintf(stderr, "%.*s: cannot write to standard output: %s\n", static_cast<int>(program.size()),
-               program.data(), reason != 0 ? std::strerror(reason) : "unknown error");
+  std::fprintf(stderr, "%.*s: cannot write to standard output: %s\n", static_cast<int>(program.size()), program.data(),
+               reason != 0 ? std::strerror(reason) : "unknown error");
   return 1;
 }
 

@@ -18,9 +18,9 @@ TEST(FaceFolder, OwnFolderUnlessInstalledAndChosenFolderFirst) {
   QTemporaryDir root;
   ASSERT_TRUE(root.isValid());
   const QString top = root.path();
-  const QString entry = QStringLiteral("/prefix/bin/%1/applications/%2.desktop")
-                            .arg(QLatin1String(tavro::build::kDataFolderFromBin),
-                                 QLatin1String(tavro::build::kDesktopEntry));
+  const QString entry =
+      QStringLiteral("/prefix/bin/%1/applications/%2.desktop")
+          .arg(QLatin1String(tavro::build::kDataFolderFromBin), QLatin1String(tavro::build::kDesktopEntry));
   for (const QString folder : {"/build/app", "/mine/bin", "/prefix/bin"}) ASSERT_TRUE(QDir().mkpath(top + folder));
   QFile desktopEntry(QDir::cleanPath(top + entry));
   ASSERT_TRUE(QDir().mkpath(QFileInfo(desktopEntry).path()) && desktopEntry.open(QIODevice::WriteOnly));

@@ -1,6 +1,6 @@
-#include "platform/picture/typed_path.h"
-
 #include <gtest/gtest.h>
+
+#include "platform/picture/typed_path.h"
 
 namespace {
 

@@ -28,8 +28,16 @@ TEST(CommandLine, HelpVersionAndRefusalsNeedNoDisplay) {
       {TAVRO_CAM_PATH, {"--help"}, 0, "Usage: tavro-cam [options]\n", ""},
       {TAVRO_CAM_PATH, {"--help-all"}, 2, "", "tavro-cam: Unknown option 'help-all' (see --help)\n"},
       {TAVRO_CAM_PATH, {"--faces"}, 2, "", "tavro-cam: Missing value after '--faces' (see --help)\n"},
-      {TAVRO_CAM_PATH, {"--faces", TAVRO_CAM_PATH}, 2, "", QStringLiteral("tavro-cam: --faces %1: not a folder (see --help)\n").arg(TAVRO_CAM_PATH)},
-      {TAVRO_CAM_PATH, {"--camera", "front"}, 2, "", "tavro-cam: --camera takes test, a camera number N or /dev/videoN, not 'front' (see --help)\n"},
+      {TAVRO_CAM_PATH,
+       {"--faces", TAVRO_CAM_PATH},
+       2,
+       "",
+       QStringLiteral("tavro-cam: --faces %1: not a folder (see --help)\n").arg(TAVRO_CAM_PATH)},
+      {TAVRO_CAM_PATH,
+       {"--camera", "front"},
+       2,
+       "",
+       "tavro-cam: --camera takes test, a camera number N or /dev/videoN, not 'front' (see --help)\n"},
       {TAVRO_CAM_PATH, {"--camera", "test", "extra"}, 2, "", "tavro-cam: unexpected argument 'extra' (see --help)\n"},
   };
   for (const auto& [program, args, status, out, err] : cases) {

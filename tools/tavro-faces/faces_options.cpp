@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 
+#include "app/face_folder.h"
 #include "app/recognition_session.h"
 #include "face/face_recogniser.h"
 
@@ -61,16 +62,19 @@ FacesCommandLine::FacesCommandLine()
                                 QStringLiteral("PROBE..."));
 }
 
-bool FacesCommandLine::parse(const QStringList& arguments, const QString& defaultFaces) {
+bool FacesCommandLine::parse(const QStringList& arguments, const QString& programDirectory) {
   if (!parser_.parse(arguments)) throw UsageError(parser_.errorText());
   if (parser_.isSet(QStringLiteral("help")) || versionAsked()) return false;
 
   options_ = FacesOptions{};
   options_.runs = parseRuns(parser_.value(runsOption_));
   options_.json = parser_.isSet(jsonOption_);
-  options_.facesDirectory = parser_.isSet(facesOption_) ? parser_.value(facesOption_) : defaultFaces;
-  if (options_.facesDirectory.isEmpty() || !QFileInfo(options_.facesDirectory).isDir())
-    throw UsageError(QStringLiteral("no such folder of face files: %1").arg(options_.facesDirectory));
+  // The window's face folder, or the one chosen, as a full path.
+  const QString chosen = parser_.value(facesOption_);
+  options_.facesDirectory = FaceFolder(programDirectory, QProcessEnvironment::systemEnvironment(), chosen).path();
+  if ((parser_.isSet(facesOption_) && chosen.isEmpty()) || !QFileInfo(options_.facesDirectory).isDir())
+    throw UsageError(
+        QStringLiteral("no such folder of face files: %1").arg(chosen.isEmpty() ? options_.facesDirectory : chosen));
   options_.probes = parser_.positionalArguments();
   if (options_.probes.isEmpty()) throw UsageError(QStringLiteral("give at least one PROBE picture"));
   return true;

@@ -32,8 +32,9 @@ class FacesCommandLine {
 
   // Parses the arguments (the program name first). Returns false when help
   // or the version was asked for; throws UsageError for anything that
-  // cannot be run. defaultFaces is the folder without --faces.
-  bool parse(const QStringList& arguments, const QString& defaultFaces);
+  // cannot be run. The face folder, --faces or the window's, follows
+  // FaceFolder for a program in programDirectory.
+  bool parse(const QStringList& arguments, const QString& programDirectory);
   bool versionAsked() const { return parser_.isSet(QStringLiteral("version")); }
 
   const FacesOptions& options() const { return options_; }

@@ -9,9 +9,9 @@
 #include <exception>
 
 #include "answer_output.h"
-#include "app/face_folder.h"
 #include "build_info.h"
 #include "faces_options.h"
+#include "platform/picture/program_directory.h"
 #include "platform/standard_output.h"
 #include "probe_identification.h"
 #include "standard_error_message_box.h"
@@ -36,7 +36,7 @@ int main(int argc, char* argv[]) {
 
   FacesCommandLine commandLine;
   try {
-    if (!commandLine.parse(QCoreApplication::arguments(), tavro::FaceFolder::ofThisProgram().path())) {
+    if (!commandLine.parse(QCoreApplication::arguments(), tavro::executableDirectory())) {
       if (commandLine.versionAsked())
         return tavro::printAndFinish("tavro-faces", tavro::build::versionLine("tavro-faces"));
       QTextStream(stdout) << commandLine.helpText();
