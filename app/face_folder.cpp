@@ -37,10 +37,11 @@ QString userDataFolder(const QProcessEnvironment& environment) {
 
 }  // namespace
 
-FaceFolder::FaceFolder(QString programDirectory, const QProcessEnvironment& environment, QString chosen)
-    : installed_(isInstalledLayout(programDirectory)) {
+FaceFolder::FaceFolder(QString programDirectory, const QProcessEnvironment& environment, QString chosen) {
   QString folder = std::move(chosen);
-  if (folder.isEmpty()) folder = installed_ ? userDataFolder(environment) + u'/' + kFolderName : programDirectory;
+  if (folder.isEmpty())
+    folder = isInstalledLayout(programDirectory) ? userDataFolder(environment) + u'/' + kFolderName
+                                                 : std::move(programDirectory);
   path_ = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
 }
 

@@ -22,14 +22,11 @@ class FaceFolder {
   // For the running program and its environment; needs a QCoreApplication.
   static FaceFolder ofThisProgram(const QString& chosen = {});
 
-  // Whether the program's folder is the bin folder of an installed layout.
-  bool installed() const { return installed_; }
   // The face folder as an absolute path. It need not exist yet: the first
   // snapshot into it creates it.
   const QString& path() const { return path_; }
 
  private:
-  bool installed_ = false;
   QString path_;
 };
 
