@@ -1,7 +1,9 @@
 #include "app/camera_commands.h"
 
+#include "app/face_folder.h"
 #include "app/file_names.h"
 #include "platform/picture/picture_loader.h"
+#include "platform/picture/typed_path.h"
 
 namespace tavro {
 
@@ -59,7 +61,9 @@ void CameraCommands::takeDatabasePicture(std::int16_t letterIndex) {
   const QString command = databaseButtonCaption(letterIndex);
   try {
     snapshotFaceNumber_ = kSnapshotFace;
-    capture_.WriteFrameFile(faceFilePath(programDirectory_, snapshotFaceNumber_, letterIndex));
+    const QString faceFile = faceFilePath(programDirectory_, snapshotFaceNumber_, letterIndex);
+    createFolderOf(faceFile);  // a user's face folder starts with its first snapshot
+    capture_.WriteFrameFile(faceFile);
   } catch (const std::exception& e) {
     report(command, e);
   }

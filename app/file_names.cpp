@@ -14,10 +14,4 @@ QString faceFilePath(const QString& programDirectory, std::int16_t faceNumber,
          QStringLiteral(".jpg");
 }
 
-QString typedPath(const QString& text) {
-  QString path = text;
-  path.replace(u'\\', u'/');
-  return path;
-}
-
 }  // namespace tavro

@@ -1,6 +1,5 @@
 #pragma once
-// The file names the window works with: face files beside the program, and
-// paths typed by the user.
+// The names of the face files.
 
 #include <QString>
 #include <cstdint>
@@ -12,9 +11,5 @@ namespace tavro {
 // Error(SubscriptOutOfRange) for an index outside "a" to "z".
 QString faceFilePath(const QString& programDirectory, std::int16_t faceNumber,
                      std::int16_t letterIndex);
-
-// A path as typed into the text box, used as it stands except that '\'
-// separates folders as '/' does.
-QString typedPath(const QString& text);
 
 }  // namespace tavro

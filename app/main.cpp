@@ -1,13 +1,45 @@
-// Tavro CAM: opens the window; closing it ends the program.
+// tavro-cam [--faces DIR] [--camera SOURCE]: opens the Tavro CAM window;
+// closing it ends the program. --help and --version print and end before
+// any display is needed.
 
 #include <QApplication>
+#include <QIcon>
+#include <QStringList>
+#include <cstdio>
+#include <cstdlib>
 
+#include "app/face_folder.h"
 #include "app/tavro_recog.h"
+#include "app/window_command_line.h"
+#include "build_info.h"
+#include "platform/standard_output.h"
 
 int main(int argc, char* argv[]) {
-  QApplication application(argc, argv);
+  using tavro::WindowCommandLine;
+  QStringList arguments;
+  for (int i = 0; i < argc; ++i) arguments.append(QString::fromLocal8Bit(argv[i]));
+  const WindowCommandLine commandLine = tavro::parseWindowCommandLine(arguments, std::getenv("TAVRO_CAMERA"));
+  switch (commandLine.action) {
+    case WindowCommandLine::Action::ShowHelp:
+    case WindowCommandLine::Action::ShowVersion:
+      return tavro::printAndFinish("tavro-cam", commandLine.text.toStdString());
+    case WindowCommandLine::Action::Refuse:
+      std::fprintf(stderr, "tavro-cam: %s (see --help)\n", commandLine.text.toLocal8Bit().constData());
+      return tavro::kUsageError;
+    case WindowCommandLine::Action::OpenWindow:
+      break;
+  }
+
+  // Every argument was read above, so Qt gets the program's name only.
+  static int qtArgumentCount = 1;
+  QApplication application(qtArgumentCount, argv);
   QApplication::setApplicationName(QStringLiteral("Tavro CAM"));
-  tavro::TAVRO_RECOG window;
+  QApplication::setApplicationVersion(QString::fromLatin1(tavro::build::kVersion));
+  // Lets the desktop shell match the window to its desktop entry and icon.
+  QGuiApplication::setDesktopFileName(QString::fromLatin1(tavro::build::kDesktopEntry));
+  QApplication::setWindowIcon(QIcon::fromTheme(QString::fromLatin1(tavro::build::kDesktopEntry)));
+
+  tavro::TAVRO_RECOG window(tavro::FaceFolder::ofThisProgram(commandLine.faces).path(), commandLine.camera);
   window.show();
   return QApplication::exec();
 }

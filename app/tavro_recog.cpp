@@ -4,11 +4,12 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
+#include <cstdlib>
 
 #include "app/control_look.h"
+#include "app/face_folder.h"
 #include "platform/capture/ez_vid_cap.h"
 #include "platform/picture/placeholder_pictures.h"
-#include "platform/picture/program_directory.h"
 
 namespace tavro {
 
@@ -32,16 +33,21 @@ PictureBoxModel displayBoxModel() {
   return model;
 }
 
+CameraSetting cameraOfTheEnvironment() { return parseCameraSetting(std::getenv("TAVRO_CAMERA")); }
+
 }  // namespace
 
 TAVRO_RECOG::TAVRO_RECOG(QWidget* parent)
-    : TAVRO_RECOG(executableDirectory(), std::make_unique<DialogMessageBox>(this), nullptr, parent) {}
+    : TAVRO_RECOG(FaceFolder::ofThisProgram().path(), cameraOfTheEnvironment(), parent) {}
+
+TAVRO_RECOG::TAVRO_RECOG(QString faceFolder, const CameraSetting& camera, QWidget* parent)
+    : TAVRO_RECOG(std::move(faceFolder), camera, std::make_unique<DialogMessageBox>(this), nullptr, parent) {}
 
 TAVRO_RECOG::TAVRO_RECOG(QString programDirectory, MessageBox& messages, QWidget* parent)
-    : TAVRO_RECOG(std::move(programDirectory), nullptr, &messages, parent) {}
+    : TAVRO_RECOG(std::move(programDirectory), cameraOfTheEnvironment(), nullptr, &messages, parent) {}
 
-TAVRO_RECOG::TAVRO_RECOG(QString programDirectory, std::unique_ptr<MessageBox> ownMessages,
-                         MessageBox* messages, QWidget* parent)
+TAVRO_RECOG::TAVRO_RECOG(QString programDirectory, const CameraSetting& camera,
+                         std::unique_ptr<MessageBox> ownMessages, MessageBox* messages, QWidget* parent)
     : QWidget(parent),
       ownMessages_(std::move(ownMessages)),
       messages_(messages != nullptr ? *messages : *ownMessages_) {
@@ -54,7 +60,7 @@ TAVRO_RECOG::TAVRO_RECOG(QString programDirectory, std::unique_ptr<MessageBox> o
   setPalette(background);
   setAutoFillBackground(true);
 
-  createControls();
+  createControls(camera);
   setFocusOrder();
 
   capture_ = std::make_unique<EzVidCapControl>(*ezVidCap1_);
@@ -74,8 +80,8 @@ TAVRO_RECOG::TAVRO_RECOG(QString programDirectory, std::unique_ptr<MessageBox> o
 
 TAVRO_RECOG::~TAVRO_RECOG() = default;
 
-void TAVRO_RECOG::createControls() {
-  ezVidCap1_ = new ezVidCap(this);
+void TAVRO_RECOG::createControls(const CameraSetting& camera) {
+  ezVidCap1_ = new ezVidCap(camera, this);
   ezVidCap1_->setObjectName(QStringLiteral("ezVidCap1"));
   ezVidCap1_->setGeometry(fromTwips(360, 120, 2400, 1800));
 

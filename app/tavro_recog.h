@@ -12,6 +12,7 @@
 #include "app/recognition_commands.h"
 #include "app/recognition_session.h"
 #include "app/recognition_view.h"
+#include "platform/capture/source_choice.h"
 #include "platform/picture/message_box.h"
 #include "platform/picture/picture_box.h"
 
@@ -25,8 +26,11 @@ class TAVRO_RECOG : public QWidget, private RecognitionView {
   Q_OBJECT
 
  public:
-  // The program directory is that of the executable; messages go to dialogs.
+  // Face files in the program's face folder (see FaceFolder), the camera
+  // TAVRO_CAMERA names; messages go to dialogs.
   explicit TAVRO_RECOG(QWidget* parent = nullptr);
+  // Face files in the given folder, the given camera; messages to dialogs.
+  TAVRO_RECOG(QString faceFolder, const CameraSetting& camera, QWidget* parent = nullptr);
   // Face files in the given directory; messages to the given box.
   TAVRO_RECOG(QString programDirectory, MessageBox& messages, QWidget* parent = nullptr);
   ~TAVRO_RECOG() override;
@@ -51,9 +55,9 @@ class TAVRO_RECOG : public QWidget, private RecognitionView {
   void showRecordingFailure(const QString& message);
 
  private:
-  TAVRO_RECOG(QString programDirectory, std::unique_ptr<MessageBox> ownMessages,
+  TAVRO_RECOG(QString programDirectory, const CameraSetting& camera, std::unique_ptr<MessageBox> ownMessages,
               MessageBox* messages, QWidget* parent);
-  void createControls();
+  void createControls(const CameraSetting& camera);
   void setFocusOrder();
   void connectCommands();
   QPushButton* addButton(const char* name, const QString& caption, QRect place, QColor face);

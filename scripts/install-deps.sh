@@ -10,6 +10,9 @@ packages=(
   libjpeg62-turbo-dev libgif-dev  # the picture loader decodes and checks JPEG and GIF itself
   xvfb xauth
   imagemagick  # draws the picture of the tavro-edges example
+  desktop-file-utils appstream man-db  # the installed-layout check: validators, manual pages
+  dpkg-dev file  # cpack -G DEB works out the library dependencies
+  librsvg2-bin  # scripts/render-icons.sh
 )
 
 missing=()

@@ -6,12 +6,6 @@
 
 namespace tavro {
 
-QString localPath(const QString& typed) {
-  QString path = typed;
-  path.replace(QLatin1Char('\\'), QLatin1Char('/'));
-  return path;
-}
-
 void requireOrdinaryFileTarget(const QString& path, const QString& what) {
   if (path.isEmpty()) throw Error(ErrorKind::Platform, ("No file name given for the " + what).toStdString());
   const QFileInfo info(path);

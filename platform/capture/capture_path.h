@@ -1,13 +1,10 @@
 #pragma once
-// File names as the window passes them: typed with '\' or '/' separators,
-// used exactly as typed otherwise ("\TavroTEST.BMP" is /TavroTEST.BMP).
+// The files the capture control writes: what may be replaced. Typed names
+// become paths through typedPath (platform/picture/typed_path.h).
 
 #include <QString>
 
 namespace tavro {
-
-// The typed name with every '\' turned into '/'.
-QString localPath(const QString& typed);
 
 // Throws Error(Platform) naming the file when path is empty, or names
 // something that exists but is no ordinary file (a folder, a device): such

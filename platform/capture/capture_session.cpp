@@ -7,6 +7,7 @@
 #include "platform/capture/snapshot_writer.h"
 #include "platform/capture/source_choice.h"
 #include "platform/errors.h"
+#include "platform/picture/typed_path.h"
 
 namespace tavro {
 
@@ -37,7 +38,7 @@ void CaptureSession::start() {
   if (preferred_) {
     choice.preferred = std::move(preferred_);
   } else {
-    choice = chooseSource();
+    choice = camera_ ? chooseSource(*camera_, cameraDevices()) : chooseSource();
   }
   grabber_ = std::make_unique<FrameGrabber>(std::move(choice.preferred), std::move(choice.fallbackNote), onFrame_,
                                             options_.grabber);
@@ -52,7 +53,7 @@ bool CaptureSession::usingTestPicture() const { return grabber_ && grabber_->usi
 double CaptureSession::framesPerSecond() const { return grabber_ ? grabber_->framesPerSecond() : 0.0; }
 
 void CaptureSession::writeFrameFile(const QString& typedPath) {
-  const QString path = localPath(typedPath);
+  const QString path = tavro::typedPath(typedPath);
   requireOrdinaryFileTarget(path, "picture file");
   // The recording takes this name when it ends, which would silently
   // replace the picture: refuse now instead.
@@ -62,7 +63,7 @@ void CaptureSession::writeFrameFile(const QString& typedPath) {
   writeSnapshot(waitForFrame(), path);
 }
 
-void CaptureSession::setRecordFileName(const QString& typedPath) { recordFileName_ = localPath(typedPath); }
+void CaptureSession::setRecordFileName(const QString& typedPath) { recordFileName_ = tavro::typedPath(typedPath); }
 
 void CaptureSession::startRecording() {
   if (recorder_) {

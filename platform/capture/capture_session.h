@@ -7,11 +7,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <QString>
 
 #include "platform/capture/frame_grabber.h"
+#include "platform/capture/source_choice.h"
 #include "platform/capture/video_recorder.h"
 
 namespace tavro {
@@ -39,6 +41,8 @@ class CaptureSession {
   CaptureSession(const CaptureSession&) = delete;
   CaptureSession& operator=(const CaptureSession&) = delete;
 
+  // Before start: the camera that setting names, not TAVRO_CAMERA's.
+  void useCamera(const CameraSetting& camera) { camera_ = camera; }
   // Opens the source and starts grabbing, the first time only.
   void start();
   bool started() const { return grabber_ != nullptr; }
@@ -48,7 +52,7 @@ class CaptureSession {
   bool usingTestPicture() const;
   double framesPerSecond() const;
 
-  // Paths as typed: '\' is a separator. Failures throw Error(Platform).
+  // Paths as typed (see typedPath). Failures throw Error(Platform).
   void writeFrameFile(const QString& typedPath);
   void setRecordFileName(const QString& typedPath);
   // Does nothing while a recording runs; reports the failure of an earlier
@@ -66,6 +70,7 @@ class CaptureSession {
   bool isBeingRecorded(const QString& path) const;
 
   std::unique_ptr<FrameSource> preferred_;
+  std::optional<CameraSetting> camera_;
   FrameCallback onFrame_;
   FailureCallback onRecordingFailed_;
   CaptureOptions options_;

@@ -33,6 +33,10 @@ ezVidCap::ezVidCap(std::unique_ptr<FrameSource> source, QWidget* parent)
   if (QCoreApplication::instance() != nullptr) QCoreApplication::instance()->installEventFilter(this);
 }
 
+ezVidCap::ezVidCap(const CameraSetting& camera, QWidget* parent) : ezVidCap(nullptr, parent) {
+  session_->useCamera(camera);
+}
+
 // The session goes first: it finishes a running recording and stops the
 // threads that call back into this widget.
 ezVidCap::~ezVidCap() { session_.reset(); }

@@ -14,6 +14,7 @@
 namespace tavro {
 
 class CaptureSession;
+struct CameraSetting;
 class FrameSource;
 
 class ezVidCap : public QWidget {
@@ -24,6 +25,9 @@ class ezVidCap : public QWidget {
   // Tries this source first instead of the automatic choice (a chosen
   // device, a source for tests); it still falls back to the test picture.
   explicit ezVidCap(std::unique_ptr<FrameSource> source, QWidget* parent = nullptr);
+  // Takes the camera this setting names (a command-line choice) instead of
+  // the one TAVRO_CAMERA names.
+  explicit ezVidCap(const CameraSetting& camera, QWidget* parent = nullptr);
   ~ezVidCap() override;
 
   // LiveView (set only): true shows the live picture, false stops showing it.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
 #include <QTemporaryDir>
 
 #include "face_picture_files.h"
@@ -56,7 +57,7 @@ TEST_F(CameraCommandsTest, PreviewButtonsSetLiveView) {
 TEST_F(CameraCommandsTest, TakePictureWritesTheTypedPathAndShowsIt) {
   const QString path = dir_.filePath("shot.jpg");
   QString typed = path;
-  typed.replace('/', '\\');
+  typed.replace('/', '\\').replace(0, 1, '/');
   commands_.takePicture(typed);
   EXPECT_EQ(capture_.calls, QStringList({"WriteFrameFile " + path}));
   EXPECT_TRUE(showsPicture(display_.image(), facePicture(9, 0)));
@@ -76,9 +77,18 @@ TEST_F(CameraCommandsTest, DatabasePicturesAlwaysGoToFaceNineteen) {
 }
 
 TEST_F(CameraCommandsTest, RecordNamesTheFileThenStarts) {
-  commands_.startRecording("\\tmp\\clip.avi");
+  commands_.startRecording("\\videos\\clip.avi");  // from the home folder
   commands_.stopRecording();
-  EXPECT_EQ(capture_.calls, QStringList({"RecordFileName /tmp/clip.avi", "StartRecording", "StopRecording"}));
+  EXPECT_EQ(capture_.calls, QStringList({"RecordFileName " + QDir::homePath() + "/videos/clip.avi",
+                                         "StartRecording", "StopRecording"}));
+}
+
+TEST_F(CameraCommandsTest, TheFirstDatabasePictureCreatesTheFaceFolder) {
+  const QString folder = dir_.filePath("data/tavro-cam");
+  tavro::CameraCommands commands{capture_, folder, messages_, display_};
+  commands.takeDatabasePicture(0);
+  EXPECT_TRUE(QFileInfo(folder + "/face19a.jpg").isFile());
+  EXPECT_TRUE(messages_.texts.isEmpty());
 }
 
 TEST_F(CameraCommandsTest, AFailedSnapshotIsReportedAndTheDisplayKept) {

@@ -7,7 +7,6 @@
 namespace {
 
 using tavro::faceFilePath;
-using tavro::typedPath;
 
 TEST(FaceFilePath, JoinsDirectoryNumberAndLetter) {
   EXPECT_EQ(faceFilePath("/opt/tavro", 0, 0), "/opt/tavro/face0a.jpg");
@@ -21,14 +20,6 @@ TEST(FaceFilePath, RefusesALetterBeyondTheAlphabet) {
   EXPECT_EQ(faceFilePath("/d", 1, 25), "/d/face1z.jpg");
   EXPECT_THROW(faceFilePath("/d", 1, 26), tavro::Error);
   EXPECT_THROW(faceFilePath("/d", 1, -1), tavro::Error);
-}
-
-TEST(TypedPath, TakesBackslashAsASeparator) {
-  EXPECT_EQ(typedPath("\\TavroTEST.BMP"), "/TavroTEST.BMP");
-  EXPECT_EQ(typedPath("\\tmp\\probe.jpg"), "/tmp/probe.jpg");
-  EXPECT_EQ(typedPath("/tmp/probe.jpg"), "/tmp/probe.jpg");
-  EXPECT_EQ(typedPath("probe.jpg"), "probe.jpg");
-  EXPECT_EQ(typedPath(""), "");
 }
 
 }  // namespace

@@ -48,9 +48,9 @@ TEST_F(RecognitionCommandsTest, CheckImageShowsTheAnswerAreaFirst) {
   ASSERT_TRUE(writeAllFaceFiles(dir_.path()));
   commands_.trainDatabase();
   view_.events.clear();
-  // A typed path with backslashes.
+  // A typed absolute path with backslashes.
   QString typed = faceFileName(dir_.path(), 13, 'b');
-  typed.replace('/', '\\');
+  typed.replace('/', '\\').replace(0, 1, '/');
   commands_.checkImage(typed);
   EXPECT_EQ(view_.events, QStringList({"show Identified"}));
   EXPECT_TRUE(showsPicture(pic1_.image(), tavro::loadPicture(faceFileName(dir_.path(), 13, 'a'))));

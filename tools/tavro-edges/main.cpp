@@ -7,11 +7,12 @@
 #include <csignal>
 #include <exception>
 
+#include "build_info.h"
 #include "edge_views.h"
 #include "grid_option.h"
 #include "platform/errors.h"
 #include "platform/files/native_names.h"
-#include "platform/files/standard_output.h"
+#include "platform/standard_output.h"
 
 namespace {
 
@@ -26,7 +27,7 @@ int fail(const QString& message, int status) {
 // Standard output that cannot be written is a failure too.
 int print(const QByteArray& text) {
   try {
-    tavro::writeStandardOutput(text);
+    tavro::writeStandardOutput(std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
   } catch (const tavro::Error& e) {
     return fail(QString::fromStdString(e.what()), kFailed);
   }
@@ -45,6 +46,7 @@ int main(int argc, char* argv[]) {
   QApplication::setApplicationName("tavro-edges");
   // Names as the system has them, raw bytes kept (Qt's arguments lose them).
   const QStringList arguments = tavro::nativeArguments(argc, argv);
+  QApplication::setApplicationVersion(tavro::build::kVersion);
 
   QCommandLineParser parser;
   parser.setApplicationDescription(
@@ -60,6 +62,7 @@ int main(int argc, char* argv[]) {
       "Exit status: 0 on success; 1 when the picture cannot be loaded or a file or standard\n"
       "output cannot be written; 2 for a command line that cannot be run.");
   parser.addOption(QCommandLineOption({"h", "help"}, "Displays this help."));
+  parser.addVersionOption();
   parser.addPositionalArgument("PICTURE", "Picture file to look at (BMP, JPEG, PNG, ...).");
   const QCommandLineOption gridOption(
       "grid", QStringLiteral("Grid size in cells, each side %1 to %2 (default %3x%4).")
@@ -72,6 +75,8 @@ int main(int argc, char* argv[]) {
 
   if (!parser.parse(arguments)) return fail(parser.errorText() + " (see --help)", kUsageError);
   if (parser.isSet("help")) return print(parser.helpText().toUtf8());
+  if (parser.isSet("version"))
+    return tavro::printAndFinish("tavro-edges", tavro::build::versionLine("tavro-edges"));
   if (parser.positionalArguments().size() != 1)
     return fail("give exactly one PICTURE (see --help)", kUsageError);
 

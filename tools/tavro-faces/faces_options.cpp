@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "app/face_folder.h"
 #include "app/recognition_session.h"
 #include "face/face_recogniser.h"
 #include "platform/files/native_file.h"
@@ -66,7 +67,8 @@ int maxTrainingRuns() { return ClassFaceRecogniser::kCapacity / RecognitionSessi
 
 FacesCommandLine::FacesCommandLine()
     : facesOption_(QStringLiteral("faces"),
-                   QStringLiteral("Folder of the face files (default: the folder of the program)."),
+                   QStringLiteral("Folder of the face files (default: the window's, the folder of the program "
+                                  "or, once installed, $XDG_DATA_HOME/tavro-cam)."),
                    QStringLiteral("DIR")),
       runsOption_(QStringLiteral("runs"),
                   QStringLiteral("Training runs before identifying, 1 to %1 (default 1).").arg(maxTrainingRuns()),
@@ -85,6 +87,7 @@ FacesCommandLine::FacesCommandLine()
   parser_.setApplicationDescription(description());
   parser_.addOption(QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")},
                                        QStringLiteral("Displays this help.")));
+  parser_.addVersionOption();
   parser_.addOption(facesOption_);
   parser_.addOption(runsOption_);
   parser_.addOption(jsonOption_);
@@ -97,7 +100,7 @@ FacesCommandLine::FacesCommandLine()
 
 bool FacesCommandLine::parse(const QStringList& arguments, const QString& programDirectory) {
   if (!parser_.parse(arguments)) throw UsageError(parser_.errorText());
-  if (parser_.isSet(QStringLiteral("help"))) return false;
+  if (parser_.isSet(QStringLiteral("help")) || versionAsked()) return false;
 
   options_ = FacesOptions{};
   options_.runs = parseRuns(parser_.value(runsOption_));
@@ -107,9 +110,12 @@ bool FacesCommandLine::parse(const QStringList& arguments, const QString& progra
   options_.explainFolder = parser_.value(explainOption_);
   if (parser_.isSet(explainOption_) && options_.explainFolder.isEmpty())
     throw UsageError(QStringLiteral("--explain needs a folder"));
-  options_.facesDirectory = parser_.isSet(facesOption_) ? parser_.value(facesOption_) : programDirectory;
-  if (options_.facesDirectory.isEmpty() || !isFolder(options_.facesDirectory))
-    throw UsageError(QStringLiteral("no such folder of face files: %1").arg(displayName(options_.facesDirectory)));
+  // The window's face folder, or the one chosen, as a full path.
+  const QString chosen = parser_.value(facesOption_);
+  options_.facesDirectory = FaceFolder(programDirectory, QProcessEnvironment::systemEnvironment(), chosen).path();
+  if ((parser_.isSet(facesOption_) && chosen.isEmpty()) || !isFolder(options_.facesDirectory))
+    throw UsageError(QStringLiteral("no such folder of face files: %1")
+                         .arg(displayName(chosen.isEmpty() ? options_.facesDirectory : chosen)));
   options_.probes = parser_.positionalArguments();
   if (options_.probes.isEmpty()) throw UsageError(QStringLiteral("give at least one PROBE picture"));
   return true;

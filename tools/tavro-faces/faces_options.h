@@ -36,10 +36,12 @@ class FacesCommandLine {
   FacesCommandLine();
 
   // Parses the arguments (the program name first; names may hold raw bytes,
-  // see platform/files/native_names.h). Returns false when help was asked
-  // for; throws UsageError for anything that cannot be run.
-  // programDirectory is the default for --faces.
+  // see platform/files/native_names.h). Returns false when help or the
+  // version was asked for; throws UsageError for anything that cannot be
+  // run. The face folder, --faces or the window's, follows FaceFolder for a
+  // program in programDirectory.
   bool parse(const QStringList& arguments, const QString& programDirectory);
+  bool versionAsked() const { return parser_.isSet(QStringLiteral("version")); }
 
   const FacesOptions& options() const { return options_; }
   QString helpText() const { return parser_.helpText(); }

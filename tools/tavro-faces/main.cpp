@@ -12,13 +12,14 @@
 #include <memory>
 
 #include "answer_output.h"
+#include "build_info.h"
 #include "explain_files.h"
 #include "faces_options.h"
 #include "match_picture.h"
 #include "platform/errors.h"
 #include "platform/files/native_names.h"
-#include "platform/files/standard_output.h"
 #include "platform/picture/program_directory.h"
+#include "platform/standard_output.h"
 #include "probe_identification.h"
 #include "standard_error_message_box.h"
 
@@ -34,7 +35,7 @@ QString errorText(const std::exception& e) { return QString::fromStdString(e.wha
 // Standard output that cannot be written is a failure too.
 int print(const QByteArray& text, int status) {
   try {
-    tavro::writeStandardOutput(text);
+    tavro::writeStandardOutput(std::string_view(text.constData(), static_cast<std::size_t>(text.size())));
   } catch (const tavro::Error& e) {
     complain(errorText(e));
     return kNotIdentified;
@@ -74,11 +75,16 @@ int main(int argc, char* argv[]) {
   // Names as the system has them, raw bytes kept (Qt's arguments lose them).
   const QStringList arguments = tavro::nativeArguments(argc, argv);
   QCoreApplication::setApplicationName(QStringLiteral("tavro-faces"));
+  QCoreApplication::setApplicationVersion(QString::fromLatin1(tavro::build::kVersion));
   using namespace tavro::faces_tool;
 
   FacesCommandLine commandLine;
   try {
-    if (!commandLine.parse(arguments, tavro::executableDirectory())) return print(commandLine.helpText().toUtf8(), 0);
+    if (!commandLine.parse(arguments, tavro::executableDirectory())) {
+      if (commandLine.versionAsked())
+        return tavro::printAndFinish("tavro-faces", tavro::build::versionLine("tavro-faces"));
+      return print(commandLine.helpText().toUtf8(), 0);
+    }
   } catch (const UsageError& e) {
     complain(errorText(e) + QStringLiteral(" (see --help)"));
     return kUsageError;
