@@ -59,7 +59,12 @@ void CameraCommands::takeDatabasePicture(std::int16_t letterIndex) {
   const QString command = databaseButtonCaption(letterIndex);
   try {
     snapshotFaceNumber_ = kSnapshotFace;
-    capture_.WriteFrameFile(faceFilePath(programDirectory_, snapshotFaceNumber_, letterIndex));
+    const QString path = faceFilePath(programDirectory_, snapshotFaceNumber_, letterIndex);
+    // The next training run would learn the test pattern as a face.
+    if (!capture_.WriteCameraFrameFile(path))
+      messages_.show(command + QStringLiteral(" refused: there is no camera picture, only the test picture "
+                                              "standing in for the camera. The face file ") +
+                     path + QStringLiteral(" was kept as it was."));
   } catch (const std::exception& e) {
     report(command, e);
   }

@@ -34,14 +34,17 @@ PictureBoxModel displayBoxModel() {
 
 }  // namespace
 
-TAVRO_RECOG::TAVRO_RECOG(QWidget* parent)
-    : TAVRO_RECOG(executableDirectory(), std::make_unique<DialogMessageBox>(this), nullptr, parent) {}
+TAVRO_RECOG::TAVRO_RECOG(QWidget* parent) : TAVRO_RECOG(cameraSettingFromEnvironment(), parent) {}
 
-TAVRO_RECOG::TAVRO_RECOG(QString programDirectory, MessageBox& messages, QWidget* parent)
-    : TAVRO_RECOG(std::move(programDirectory), nullptr, &messages, parent) {}
+TAVRO_RECOG::TAVRO_RECOG(const CameraSetting& camera, QWidget* parent)
+    : TAVRO_RECOG(executableDirectory(), std::make_unique<DialogMessageBox>(this), nullptr, camera, parent) {}
+
+TAVRO_RECOG::TAVRO_RECOG(QString programDirectory, MessageBox& messages, const CameraSetting& camera,
+                         QWidget* parent)
+    : TAVRO_RECOG(std::move(programDirectory), nullptr, &messages, camera, parent) {}
 
 TAVRO_RECOG::TAVRO_RECOG(QString programDirectory, std::unique_ptr<MessageBox> ownMessages,
-                         MessageBox* messages, QWidget* parent)
+                         MessageBox* messages, const CameraSetting& camera, QWidget* parent)
     : QWidget(parent),
       ownMessages_(std::move(ownMessages)),
       messages_(messages != nullptr ? *messages : *ownMessages_) {
@@ -54,7 +57,7 @@ TAVRO_RECOG::TAVRO_RECOG(QString programDirectory, std::unique_ptr<MessageBox> o
   setPalette(background);
   setAutoFillBackground(true);
 
-  createControls();
+  createControls(camera);
   setFocusOrder();
 
   capture_ = std::make_unique<EzVidCapControl>(*ezVidCap1_);
@@ -74,10 +77,12 @@ TAVRO_RECOG::TAVRO_RECOG(QString programDirectory, std::unique_ptr<MessageBox> o
 
 TAVRO_RECOG::~TAVRO_RECOG() = default;
 
-void TAVRO_RECOG::createControls() {
-  ezVidCap1_ = new ezVidCap(this);
+void TAVRO_RECOG::createControls(const CameraSetting& camera) {
+  ezVidCap1_ = new ezVidCap(camera, this);
   ezVidCap1_->setObjectName(QStringLiteral("ezVidCap1"));
   ezVidCap1_->setGeometry(fromTwips(360, 120, 2400, 1800));
+  // The live picture shows what of a snapshot a face box will read.
+  ezVidCap1_->setFaceGuide(QSize(PictureBoxModel::kFaceAreaSide, PictureBoxModel::kFaceAreaSide));
 
   CMD_prevON_ = addButton("CMD_prevON", QStringLiteral("ON"), fromTwips(360, 2040, 1095, 375), kWhite);
   CMD_prevON_->setFont(courierNewBold(9));
@@ -169,7 +174,8 @@ void TAVRO_RECOG::connectCommands() {
   connect(Cmd_add_c_, &QPushButton::clicked, this, &TAVRO_RECOG::takePictureC);
   connect(CMD_record_, &QPushButton::clicked, this, &TAVRO_RECOG::startRecording);
   connect(cmd_STOP_, &QPushButton::clicked, this, &TAVRO_RECOG::stopRecording);
-  connect(ezVidCap1_, &ezVidCap::recordingFailed, this, &TAVRO_RECOG::showRecordingFailure);
+  connect(ezVidCap1_, &ezVidCap::recordingFailed, this, &TAVRO_RECOG::showRecordingMessage);
+  connect(ezVidCap1_, &ezVidCap::recordingNotice, this, &TAVRO_RECOG::showRecordingMessage);
 }
 
 void TAVRO_RECOG::trainDatabase() { recognition_->trainDatabase(); }
@@ -184,7 +190,7 @@ void TAVRO_RECOG::takePictureB() { camera_->takeDatabasePicture(1); }
 void TAVRO_RECOG::takePictureC() { camera_->takeDatabasePicture(2); }
 void TAVRO_RECOG::startRecording() { camera_->startRecording(TXT_file_->text()); }
 void TAVRO_RECOG::stopRecording() { camera_->stopRecording(); }
-void TAVRO_RECOG::showRecordingFailure(const QString& message) { messages_.show(message); }
+void TAVRO_RECOG::showRecordingMessage(const QString& message) { messages_.show(message); }
 
 void TAVRO_RECOG::setCheckImageEnabled(bool enabled) { cmdTest_->setEnabled(enabled); }
 void TAVRO_RECOG::setTrainCaption(const QString& caption) { cmdstart_->setText(caption); }

@@ -12,6 +12,7 @@
 #include "app/recognition_commands.h"
 #include "app/recognition_session.h"
 #include "app/recognition_view.h"
+#include "platform/capture/source_choice.h"
 #include "platform/picture/message_box.h"
 #include "platform/picture/picture_box.h"
 
@@ -25,10 +26,14 @@ class TAVRO_RECOG : public QWidget, private RecognitionView {
   Q_OBJECT
 
  public:
-  // The program directory is that of the executable; messages go to dialogs.
+  // The program directory is that of the executable; messages go to
+  // dialogs; the camera is the one TAVRO_CAMERA names, else the first found.
   explicit TAVRO_RECOG(QWidget* parent = nullptr);
+  // The same with the camera the user chose.
+  explicit TAVRO_RECOG(const CameraSetting& camera, QWidget* parent = nullptr);
   // Face files in the given directory; messages to the given box.
-  TAVRO_RECOG(QString programDirectory, MessageBox& messages, QWidget* parent = nullptr);
+  TAVRO_RECOG(QString programDirectory, MessageBox& messages,
+              const CameraSetting& camera = cameraSettingFromEnvironment(), QWidget* parent = nullptr);
   ~TAVRO_RECOG() override;
 
   // Faces the recogniser holds; for tests and the status of a run.
@@ -47,13 +52,14 @@ class TAVRO_RECOG : public QWidget, private RecognitionView {
   void takePictureC();
   void startRecording();
   void stopRecording();
-  // A recording that ended by itself or on Esc with a failure.
-  void showRecordingFailure(const QString& message);
+  // A recording that ended by itself or on Esc with a failure, or that was
+  // saved with something to tell.
+  void showRecordingMessage(const QString& message);
 
  private:
-  TAVRO_RECOG(QString programDirectory, std::unique_ptr<MessageBox> ownMessages,
-              MessageBox* messages, QWidget* parent);
-  void createControls();
+  TAVRO_RECOG(QString programDirectory, std::unique_ptr<MessageBox> ownMessages, MessageBox* messages,
+              const CameraSetting& camera, QWidget* parent);
+  void createControls(const CameraSetting& camera);
   void setFocusOrder();
   void connectCommands();
   QPushButton* addButton(const char* name, const QString& caption, QRect place, QColor face);
