@@ -143,8 +143,8 @@ void ezVidCap::paintFaceGuide(QPainter& painter, QSize frameSize) {
   painter.drawRect(guide);
 }
 
-// Over a live picture the text sits at the bottom on a dark band, clear of
-// the test picture's own text at the top.
+// Over a live picture the text sits at the top on a dark band, clear of the
+// test picture's own text at the bottom and of the guide's lower edge.
 void ezVidCap::paintStatus(QPainter& painter, bool showsFrame) {
   QString text;
   if (!showsFrame) text = liveView_ ? "Starting camera" : "Preview off";
@@ -154,11 +154,10 @@ void ezVidCap::paintStatus(QPainter& painter, bool showsFrame) {
   }
   if (text.isEmpty()) return;
   const QRect area = rect().adjusted(4, 4, -4, -4);
-  const int flags = Qt::AlignHCenter | (showsFrame ? Qt::AlignBottom : Qt::AlignVCenter) | Qt::TextWordWrap;
-  if (showsFrame) {
-    const int top = painter.fontMetrics().boundingRect(area, flags, text).top() - 2;
-    painter.fillRect(QRect(0, top, width(), height() - top), kStatusBand);
-  }
+  const int flags = Qt::AlignHCenter | (showsFrame ? Qt::AlignTop : Qt::AlignVCenter) | Qt::TextWordWrap;
+  if (showsFrame)
+    painter.fillRect(QRect(0, 0, width(), painter.fontMetrics().boundingRect(area, flags, text).bottom() + 3),
+                     kStatusBand);
   painter.setPen(kStatusText);
   painter.drawText(area, flags, text);
 }

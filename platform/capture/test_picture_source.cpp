@@ -84,12 +84,9 @@ void TestPictureSource::draw(cv::Mat& frame) const {
   const int y = bounce(frameNumber_ * 3, size_.height - box);
   cv::rectangle(frame, cv::Rect(x, y, box, box), cv::Scalar(255, 255, 255), cv::FILLED);
   cv::rectangle(frame, cv::Rect(x, y, box, box), cv::Scalar(0, 0, 0), 2);
-  // At the top: the control's area writes what stands in at the bottom.
-  const double fontScale = 0.6 * std::max(size_.width / 320.0, 0.7);  // still legible at 160 x 120
-  int baseline = 0;
-  const cv::Size text = cv::getTextSize("TEST", cv::FONT_HERSHEY_SIMPLEX, fontScale, 1, &baseline);
-  cv::putText(frame, "TEST " + std::to_string(frameNumber_), cv::Point(6, 6 + text.height),
-              cv::FONT_HERSHEY_SIMPLEX, fontScale, cv::Scalar(255, 255, 255), 1, cv::LINE_AA);
+  const double scale = std::max(size_.width / 320.0, 0.7);  // still legible at 160 x 120
+  cv::putText(frame, "TEST " + std::to_string(frameNumber_), cv::Point(6, size_.height - 8),
+              cv::FONT_HERSHEY_SIMPLEX, 0.6 * scale, cv::Scalar(255, 255, 255), 1, cv::LINE_AA);
 }
 
 }  // namespace tavro

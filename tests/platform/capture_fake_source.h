@@ -5,10 +5,9 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <functional>
+#include <future>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 
@@ -17,22 +16,10 @@
 
 namespace tavro::testing {
 
-class Gate {
- public:
-  void wait() {
-    std::unique_lock lock(mutex_);
-    opened_.wait(lock, [this] { return open_; });
-  }
-  void open() {
-    std::lock_guard lock(mutex_);
-    open_ = true;
-    opened_.notify_all();
-  }
-
- private:
-  std::mutex mutex_;
-  std::condition_variable opened_;
-  bool open_ = false;
+// Waiting sources pass once opened is set.
+struct Gate {
+  std::promise<void> opened;
+  std::shared_future<void> passed = opened.get_future().share();
 };
 
 // How many fake sources exist, and how many were opened.
@@ -61,13 +48,13 @@ class FakeSource : public FrameSource {
 
   bool open() override {
     ++script_.counts->opened;
-    if (script_.blocksInOpen) script_.gate->wait();
+    if (script_.blocksInOpen) script_.gate->passed.wait();
     std::this_thread::sleep_for(script_.openDelay);
     return script_.opens;
   }
   bool read(cv::Mat& frame) override {
     if (script_.framesBeforeBlocking >= 0 && delivered_ >= script_.framesBeforeBlocking) {
-      script_.gate->wait();
+      script_.gate->passed.wait();
       return false;
     }
     if (script_.framesBeforeLoss >= 0 && delivered_ >= script_.framesBeforeLoss) {

@@ -18,25 +18,16 @@ namespace tavro {
 namespace {
 
 using namespace std::chrono_literals;
+using namespace testing;
 using Clock = std::chrono::steady_clock;
-using testing::fakeCamera;
-using testing::FakeScript;
-using testing::runEventsFor;
-using testing::runEventsUntil;
-
-using CaptureLifecycleTest = testing::CaptureTest;
+using CaptureLifecycleTest = CaptureTest;
 
 std::function<SourceChoice()> chosen(const char* setting) {
   return [setting] { return chooseSource(parseCameraSetting(setting), {}); };
 }
 
 TEST_F(CaptureLifecycleTest, FaceFilesComeOnlyFromACameraOrATestPictureAskedFor) {
-  const struct {
-    const char* name;
-    std::function<SourceChoice()> source;
-    bool lost;
-    bool written;
-  } cases[] = {
+  const struct { const char* name; std::function<SourceChoice()> source; bool lost, written; } cases[] = {
       {"camera", fakeCamera(), false, true},
       {"test picture asked for", chosen("test"), false, true},
       {"no camera", chosen(""), false, false},
@@ -56,11 +47,7 @@ TEST_F(CaptureLifecycleTest, FaceFilesComeOnlyFromACameraOrATestPictureAskedFor)
 }
 
 TEST_F(CaptureLifecycleTest, ClosesWithinTwoSecondsWhateverTheCameraDoes) {
-  const struct {
-    const char* name;
-    FakeScript script;
-    bool recording;
-  } cases[] = {
+  const struct { const char* name; FakeScript script; bool recording; } cases[] = {
       {"blocks in open", {.blocksInOpen = true}, false},
       {"blocks in read", {.framesBeforeBlocking = 3}, false},
       {"blocks in read while recording", {.framesBeforeBlocking = 10}, true},
@@ -77,7 +64,7 @@ TEST_F(CaptureLifecycleTest, ClosesWithinTwoSecondsWhateverTheCameraDoes) {
     control.reset();
     EXPECT_LT(Clock::now() - start, 2s) << name;
     // The driver answers at last: what was left behind ends on its own.
-    script.gate->open();
+    script.gate->opened.set_value();
     EXPECT_TRUE(runEventsUntil([&] { return captureThreadsLeftRunning() == 0 && script.counts->alive == 0; }, 5s))
         << name;
   }
@@ -86,41 +73,27 @@ TEST_F(CaptureLifecycleTest, ClosesWithinTwoSecondsWhateverTheCameraDoes) {
 TEST_F(CaptureLifecycleTest, LetsTheCameraGoWhenNothingNeedsItAndOpensItAgain) {
   const FakeScript script;
   ezVidCap control(fakeCamera(script));
-  const auto open = [&] { return script.counts->alive.load(); };
-  const struct {
-    const char* name;
-    std::function<void()> use;  // the camera stays open while in use
-    std::function<void()> end;
-  } uses[] = {
+  control.setRecordFileName(pathOf("clip.avi"));
+  // The camera stays open from use to end.
+  const struct { const char* name; std::function<void()> use, end; } uses[] = {
       {"preview", [&] { control.setLiveView(true); }, [&] { control.setLiveView(false); }},
-      {"recording",
-       [&] {
-         control.setRecordFileName(pathOf("clip.avi"));
-         control.StartRecording();
-       },
-       [&] { control.StopRecording(); }},
-      {"snapshot", [&] { control.WriteFrameFile(pathOf("a.bmp")); }, [] {}},
+      {"recording", [&] { control.StartRecording(); }, [&] { control.StopRecording(); }},
+      {"snapshot", [] {}, [&] { control.WriteFrameFile(pathOf("a.bmp")); }},
   };
   int opened = 0;
   for (const auto& [name, use, end] : uses) {
     use();
-    if (name != std::string("snapshot")) {
-      runEventsFor(1500ms);
-      EXPECT_EQ(open(), 1) << name;
-    }
-    EXPECT_EQ(script.counts->opened, ++opened) << name;
+    runEventsFor(1500ms);
+    EXPECT_EQ(script.counts->alive, name == std::string("snapshot") ? 0 : 1) << name;
     end();
-    EXPECT_TRUE(runEventsUntil([&] { return open() == 0; }, 2s)) << name;
+    EXPECT_EQ(script.counts->opened, ++opened) << name;
+    EXPECT_TRUE(runEventsUntil([&] { return script.counts->alive == 0; }, 2s)) << name;
   }
 }
 
 TEST_F(CaptureLifecycleTest, RecordingPlaysAtTheRateItsFramesCameAt) {
-  const struct {
-    const char* name;
-    double interval;  // seconds between frames; the camera claims 30 a second
-    int frames;
-    std::size_t queue;
-  } cases[] = {
+  // Seconds between frames from a camera that claims 30 a second.
+  const struct { const char* name; double interval; int frames; std::size_t queue; } cases[] = {
       {"as fast as it claims", 1 / 30.0, 45, 90},
       {"slower than it claims", 0.08, 20, 90},
       {"writing falls behind", 1 / 30.0, 60, 2},
@@ -140,7 +113,7 @@ TEST_F(CaptureLifecycleTest, RecordingPlaysAtTheRateItsFramesCameAt) {
     const double measured = double(summary.framesWritten) / (frames * interval);
     const double expected = std::abs(measured - 30) <= 0.3 ? 30 : measured;
     EXPECT_NEAR(summary.framesPerSecond, expected, 1e-3) << name;
-    const testing::PlayedVideo video = testing::playBack(path);
+    const PlayedVideo video = playBack(path);
     EXPECT_EQ(video.frames, int(summary.framesWritten)) << name;
     EXPECT_NEAR(video.framesPerSecond, expected, 1e-3) << name;
     const std::string dropped = std::to_string(summary.framesDropped) + " frame";
