@@ -66,7 +66,8 @@ class FrameGrabber {
   std::thread thread_;
 };
 
-// Capture threads that outlived their owner, still blocked in a driver. The
+// Capture threads running on their own: a camera still opening, or a
+// grabbing thread that outlived its grabber, blocked in the driver. The
 // program ends without tearing down its globals while any is left.
 int captureThreadsLeftRunning();
 
