@@ -38,7 +38,8 @@ TEST_F(CaptureLifecycleTest, FaceFilesComeOnlyFromACameraOrATestPictureAskedFor)
   for (const auto& [name, source, lost, written] : cases) {
     ezVidCap control(source);
     control.setLiveView(true);
-    if (lost) ASSERT_TRUE(runEventsUntil([&] { return control.statusText() == "Camera lost: test picture"; }, 5s));
+    const auto isLost = [&] { return control.statusText() == "Camera lost: test picture"; };
+    ASSERT_TRUE(!lost || runEventsUntil(isLost, 5s)) << name;
     const QString face = pathOf(QString("face19a-%1.jpg").arg(name));
     EXPECT_EQ(control.WriteCameraFrameFile(face), written) << name;
     EXPECT_EQ(QFileInfo(face).isFile(), written) << name;
