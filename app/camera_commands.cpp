@@ -63,7 +63,11 @@ void CameraCommands::takeDatabasePicture(std::int16_t letterIndex) {
     snapshotFaceNumber_ = kSnapshotFace;
     const QString faceFile = faceFilePath(programDirectory_, snapshotFaceNumber_, letterIndex);
     createFolderOf(faceFile);  // a user's face folder starts with its first snapshot
-    capture_.WriteFrameFile(faceFile);
+    // The next training run would learn the test pattern as a face.
+    if (!capture_.WriteCameraFrameFile(faceFile))
+      messages_.show(command + QStringLiteral(" refused: there is no camera picture, only the test picture "
+                                              "standing in for the camera. The face file ") +
+                     faceFile + QStringLiteral(" was kept as it was."));
   } catch (const std::exception& e) {
     report(command, e);
   }

@@ -24,7 +24,8 @@ class CameraCommands {
   // "TAKE PIC": a snapshot to the typed path, then shown in PIC_DISPLAY.
   void takePicture(const QString& typedText);
   // "PIC (A)", "PIC (B)", "PIC (C)": a snapshot to face 19's file of that
-  // picture index (0 = "a").
+  // picture index (0 = "a"); refused, the file kept, when the test picture
+  // stands in for the camera.
   void takeDatabasePicture(std::int16_t letterIndex);
   // "Record " and "STOP AVI".
   void startRecording(const QString& typedText);

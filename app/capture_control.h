@@ -1,5 +1,5 @@
 #pragma once
-// The five members of the capture control that the window uses. Each throws
+// The members of the capture control that the window uses. Each throws
 // tavro::Error when the control cannot do it.
 
 #include <QString>
@@ -11,6 +11,9 @@ class CaptureControl {
   virtual ~CaptureControl() = default;
   virtual void setLiveView(bool on) = 0;
   virtual void WriteFrameFile(const QString& path) = 0;
+  // A snapshot for a face file: false, and nothing written, when only the
+  // test picture standing in for a camera is there.
+  virtual bool WriteCameraFrameFile(const QString& path) = 0;
   virtual void setRecordFileName(const QString& path) = 0;
   virtual void StartRecording() = 0;
   virtual void StopRecording() = 0;

@@ -1,6 +1,6 @@
 #pragma once
-// The capture control on the window, seen through the five members the
-// commands use.
+// The capture control on the window, seen through the members the commands
+// use.
 
 #include "app/capture_control.h"
 #include "platform/capture/ez_vid_cap.h"
@@ -12,6 +12,7 @@ class EzVidCapControl : public CaptureControl {
   explicit EzVidCapControl(ezVidCap& control) : control_(control) {}
   void setLiveView(bool on) override { control_.setLiveView(on); }
   void WriteFrameFile(const QString& path) override { control_.WriteFrameFile(path); }
+  bool WriteCameraFrameFile(const QString& path) override { return control_.WriteCameraFrameFile(path); }
   void setRecordFileName(const QString& path) override { control_.setRecordFileName(path); }
   void StartRecording() override { control_.StartRecording(); }
   void StopRecording() override { control_.StopRecording(); }

@@ -12,6 +12,7 @@
 #include "app/tavro_recog.h"
 #include "app/window_command_line.h"
 #include "build_info.h"
+#include "platform/capture/frame_grabber.h"
 #include "platform/standard_output.h"
 
 int main(int argc, char* argv[]) {
@@ -32,14 +33,24 @@ int main(int argc, char* argv[]) {
 
   // Every argument was read above, so Qt gets the program's name only.
   static int qtArgumentCount = 1;
-  QApplication application(qtArgumentCount, argv);
-  QApplication::setApplicationName(QStringLiteral("Tavro CAM"));
-  QApplication::setApplicationVersion(QString::fromLatin1(tavro::build::kVersion));
-  // Lets the desktop shell match the window to its desktop entry and icon.
-  QGuiApplication::setDesktopFileName(QString::fromLatin1(tavro::build::kDesktopEntry));
-  QApplication::setWindowIcon(QIcon::fromTheme(QString::fromLatin1(tavro::build::kDesktopEntry)));
+  int status = 0;
+  {
+    QApplication application(qtArgumentCount, argv);
+    QApplication::setApplicationName(QStringLiteral("Tavro CAM"));
+    QApplication::setApplicationVersion(QString::fromLatin1(tavro::build::kVersion));
+    // Lets the desktop shell match the window to its desktop entry and icon.
+    QGuiApplication::setDesktopFileName(QString::fromLatin1(tavro::build::kDesktopEntry));
+    QApplication::setWindowIcon(QIcon::fromTheme(QString::fromLatin1(tavro::build::kDesktopEntry)));
 
-  tavro::TAVRO_RECOG window(tavro::FaceFolder::ofThisProgram(commandLine.faces).path(), commandLine.camera);
-  window.show();
-  return QApplication::exec();
+    tavro::TAVRO_RECOG window(tavro::FaceFolder::ofThisProgram(commandLine.faces).path(), commandLine.camera);
+    window.show();
+    status = QApplication::exec();
+  }
+  // A camera thread still blocked in its driver must not meet the teardown
+  // of the program's globals: end without it.
+  if (tavro::captureThreadsLeftRunning() > 0) {
+    std::fflush(nullptr);
+    std::_Exit(status);
+  }
+  return status;
 }

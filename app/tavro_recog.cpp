@@ -4,7 +4,6 @@
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
-#include <cstdlib>
 
 #include "app/control_look.h"
 #include "app/face_folder.h"
@@ -33,21 +32,20 @@ PictureBoxModel displayBoxModel() {
   return model;
 }
 
-CameraSetting cameraOfTheEnvironment() { return parseCameraSetting(std::getenv("TAVRO_CAMERA")); }
-
 }  // namespace
 
 TAVRO_RECOG::TAVRO_RECOG(QWidget* parent)
-    : TAVRO_RECOG(FaceFolder::ofThisProgram().path(), cameraOfTheEnvironment(), parent) {}
+    : TAVRO_RECOG(FaceFolder::ofThisProgram().path(), cameraSettingFromEnvironment(), parent) {}
 
 TAVRO_RECOG::TAVRO_RECOG(QString faceFolder, const CameraSetting& camera, QWidget* parent)
-    : TAVRO_RECOG(std::move(faceFolder), camera, std::make_unique<DialogMessageBox>(this), nullptr, parent) {}
+    : TAVRO_RECOG(std::move(faceFolder), std::make_unique<DialogMessageBox>(this), nullptr, camera, parent) {}
 
-TAVRO_RECOG::TAVRO_RECOG(QString programDirectory, MessageBox& messages, QWidget* parent)
-    : TAVRO_RECOG(std::move(programDirectory), cameraOfTheEnvironment(), nullptr, &messages, parent) {}
+TAVRO_RECOG::TAVRO_RECOG(QString programDirectory, MessageBox& messages, const CameraSetting& camera,
+                         QWidget* parent)
+    : TAVRO_RECOG(std::move(programDirectory), nullptr, &messages, camera, parent) {}
 
-TAVRO_RECOG::TAVRO_RECOG(QString programDirectory, const CameraSetting& camera,
-                         std::unique_ptr<MessageBox> ownMessages, MessageBox* messages, QWidget* parent)
+TAVRO_RECOG::TAVRO_RECOG(QString programDirectory, std::unique_ptr<MessageBox> ownMessages,
+                         MessageBox* messages, const CameraSetting& camera, QWidget* parent)
     : QWidget(parent),
       ownMessages_(std::move(ownMessages)),
       messages_(messages != nullptr ? *messages : *ownMessages_) {
@@ -84,6 +82,8 @@ void TAVRO_RECOG::createControls(const CameraSetting& camera) {
   ezVidCap1_ = new ezVidCap(camera, this);
   ezVidCap1_->setObjectName(QStringLiteral("ezVidCap1"));
   ezVidCap1_->setGeometry(fromTwips(360, 120, 2400, 1800));
+  // The live picture shows what of a snapshot a face box will read.
+  ezVidCap1_->setFaceGuide(QSize(PictureBoxModel::kFaceAreaSide, PictureBoxModel::kFaceAreaSide));
 
   CMD_prevON_ = addButton("CMD_prevON", QStringLiteral("ON"), fromTwips(360, 2040, 1095, 375), kWhite);
   CMD_prevON_->setFont(courierNewBold(9));
@@ -175,7 +175,8 @@ void TAVRO_RECOG::connectCommands() {
   connect(Cmd_add_c_, &QPushButton::clicked, this, &TAVRO_RECOG::takePictureC);
   connect(CMD_record_, &QPushButton::clicked, this, &TAVRO_RECOG::startRecording);
   connect(cmd_STOP_, &QPushButton::clicked, this, &TAVRO_RECOG::stopRecording);
-  connect(ezVidCap1_, &ezVidCap::recordingFailed, this, &TAVRO_RECOG::showRecordingFailure);
+  connect(ezVidCap1_, &ezVidCap::recordingFailed, this, &TAVRO_RECOG::showRecordingMessage);
+  connect(ezVidCap1_, &ezVidCap::recordingNotice, this, &TAVRO_RECOG::showRecordingMessage);
 }
 
 void TAVRO_RECOG::trainDatabase() { recognition_->trainDatabase(); }
@@ -190,7 +191,7 @@ void TAVRO_RECOG::takePictureB() { camera_->takeDatabasePicture(1); }
 void TAVRO_RECOG::takePictureC() { camera_->takeDatabasePicture(2); }
 void TAVRO_RECOG::startRecording() { camera_->startRecording(TXT_file_->text()); }
 void TAVRO_RECOG::stopRecording() { camera_->stopRecording(); }
-void TAVRO_RECOG::showRecordingFailure(const QString& message) { messages_.show(message); }
+void TAVRO_RECOG::showRecordingMessage(const QString& message) { messages_.show(message); }
 
 void TAVRO_RECOG::setCheckImageEnabled(bool enabled) { cmdTest_->setEnabled(enabled); }
 void TAVRO_RECOG::setTrainCaption(const QString& caption) { cmdstart_->setText(caption); }

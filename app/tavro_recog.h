@@ -32,7 +32,8 @@ class TAVRO_RECOG : public QWidget, private RecognitionView {
   // Face files in the given folder, the given camera; messages to dialogs.
   TAVRO_RECOG(QString faceFolder, const CameraSetting& camera, QWidget* parent = nullptr);
   // Face files in the given directory; messages to the given box.
-  TAVRO_RECOG(QString programDirectory, MessageBox& messages, QWidget* parent = nullptr);
+  TAVRO_RECOG(QString programDirectory, MessageBox& messages,
+              const CameraSetting& camera = cameraSettingFromEnvironment(), QWidget* parent = nullptr);
   ~TAVRO_RECOG() override;
 
   // Faces the recogniser holds; for tests and the status of a run.
@@ -51,12 +52,13 @@ class TAVRO_RECOG : public QWidget, private RecognitionView {
   void takePictureC();
   void startRecording();
   void stopRecording();
-  // A recording that ended by itself or on Esc with a failure.
-  void showRecordingFailure(const QString& message);
+  // A recording that ended by itself or on Esc with a failure, or that was
+  // saved with something to tell.
+  void showRecordingMessage(const QString& message);
 
  private:
-  TAVRO_RECOG(QString programDirectory, const CameraSetting& camera, std::unique_ptr<MessageBox> ownMessages,
-              MessageBox* messages, QWidget* parent);
+  TAVRO_RECOG(QString programDirectory, std::unique_ptr<MessageBox> ownMessages, MessageBox* messages,
+              const CameraSetting& camera, QWidget* parent);
   void createControls(const CameraSetting& camera);
   void setFocusOrder();
   void connectCommands();

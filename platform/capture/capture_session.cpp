@@ -5,7 +5,6 @@
 
 #include "platform/capture/capture_path.h"
 #include "platform/capture/snapshot_writer.h"
-#include "platform/capture/source_choice.h"
 #include "platform/errors.h"
 #include "platform/picture/typed_path.h"
 
@@ -17,9 +16,9 @@ QString comparablePath(const QString& path) { return QDir::cleanPath(QFileInfo(p
 
 }  // namespace
 
-CaptureSession::CaptureSession(std::unique_ptr<FrameSource> source, FrameCallback onFrame,
-                               FailureCallback onRecordingFailed, CaptureOptions options)
-    : preferred_(std::move(source)),
+CaptureSession::CaptureSession(SourceFactory makeSource, FrameCallback onFrame, FailureCallback onRecordingFailed,
+                               CaptureOptions options)
+    : makeSource_(std::move(makeSource)),
       onFrame_(std::move(onFrame)),
       onRecordingFailed_(std::move(onRecordingFailed)),
       options_(options) {}
@@ -33,15 +32,18 @@ CaptureSession::~CaptureSession() {
 }
 
 void CaptureSession::start() {
-  if (grabber_) return;
-  SourceChoice choice;
-  if (preferred_) {
-    choice.preferred = std::move(preferred_);
-  } else {
-    choice = camera_ ? chooseSource(*camera_, cameraDevices()) : chooseSource();
-  }
-  grabber_ = std::make_unique<FrameGrabber>(std::move(choice.preferred), std::move(choice.fallbackNote), onFrame_,
-                                            options_.grabber);
+  if (!grabber_) grabber_ = std::make_unique<FrameGrabber>(makeSource_(), onFrame_, options_.grabber);
+}
+
+void CaptureSession::setPreviewOn(bool on) {
+  previewOn_ = on;
+  if (on) start();
+}
+
+bool CaptureSession::needsSource() const { return previewOn_ || recorder_ != nullptr; }
+
+void CaptureSession::releaseIfUnneeded() {
+  if (!needsSource()) grabber_.reset();
 }
 
 NumberedFrame CaptureSession::latestFrame() const { return grabber_ ? grabber_->latestFrame() : NumberedFrame{}; }
@@ -52,7 +54,11 @@ bool CaptureSession::usingTestPicture() const { return grabber_ && grabber_->usi
 
 double CaptureSession::framesPerSecond() const { return grabber_ ? grabber_->framesPerSecond() : 0.0; }
 
-void CaptureSession::writeFrameFile(const QString& typedPath) {
+void CaptureSession::writeFrameFile(const QString& typedPath) { writeFrame(typedPath, false); }
+
+bool CaptureSession::writeCameraFrameFile(const QString& typedPath) { return writeFrame(typedPath, true); }
+
+bool CaptureSession::writeFrame(const QString& typedPath, bool cameraOnly) {
   const QString path = tavro::typedPath(typedPath);
   requireOrdinaryFileTarget(path, "picture file");
   // The recording takes this name when it ends, which would silently
@@ -60,7 +66,10 @@ void CaptureSession::writeFrameFile(const QString& typedPath) {
   if (isBeingRecorded(path))
     throw Error(ErrorKind::Platform,
                 ("Cannot write the picture file " + path + ": a recording to that file is running").toStdString());
-  writeSnapshot(waitForFrame(), path);
+  const NumberedFrame latest = waitForFrame();
+  if (cameraOnly && latest.standIn) return false;
+  writeSnapshot(latest.frame, path);
+  return true;
 }
 
 void CaptureSession::setRecordFileName(const QString& typedPath) { recordFileName_ = tavro::typedPath(typedPath); }
@@ -73,17 +82,17 @@ void CaptureSession::startRecording() {
   }
   if (recordFileName_.isEmpty()) throw Error(ErrorKind::Platform, "No file name set for the recording");
   requireOrdinaryFileTarget(recordFileName_, "recording file");
-  const cv::Mat first = waitForFrame();
+  const cv::Mat first = waitForFrame().frame;
   recorder_ = std::make_unique<VideoRecorder>(recordFileName_, grabber_->framesPerSecond(), first.size(),
                                               onRecordingFailed_, options_.recorder);
   grabber_->attachSink(*recorder_);
 }
 
-void CaptureSession::stopRecording() {
-  if (!recorder_) return;
+RecordingSummary CaptureSession::stopRecording() {
+  if (!recorder_) return {};
   grabber_->detachSink();
   const std::unique_ptr<VideoRecorder> recorder = std::move(recorder_);
-  recorder->finish();
+  return recorder->finish();
 }
 
 bool CaptureSession::isRecording() const { return recorder_ && !recorder_->failed(); }
@@ -92,7 +101,7 @@ bool CaptureSession::hasStoppedRecording() const { return recorder_ && recorder_
 
 // The camera gets its opening time plus a little for the first frame; empty
 // when none came, which the writers report naming their file.
-cv::Mat CaptureSession::waitForFrame() {
+NumberedFrame CaptureSession::waitForFrame() {
   start();
   return grabber_->waitForFrame(options_.grabber.openTimeout + options_.firstFrameWait);
 }

@@ -1,33 +1,38 @@
 #pragma once
 // The capture control: a widget that shows the live camera picture, writes
-// snapshots and records video. The window uses exactly these five members;
-// every failure is reported as a thrown tavro::Error with a clear message.
-// Esc pressed anywhere in the control's window ends a running recording.
+// snapshots and records video. The window uses these members; every failure
+// is reported as a thrown tavro::Error with a clear message. Esc pressed
+// anywhere in the control's window ends a running recording. The camera is
+// opened on first need and closed about a second after neither the preview
+// nor a recording needs it any more.
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include <QString>
+#include <QTimer>
 #include <QWidget>
+
+#include "platform/capture/source_choice.h"
+
+class QPainter;
 
 namespace tavro {
 
 class CaptureSession;
-struct CameraSetting;
-class FrameSource;
 
 class ezVidCap : public QWidget {
   Q_OBJECT
 
  public:
+  // The source that TAVRO_CAMERA names, else the automatic choice.
   explicit ezVidCap(QWidget* parent = nullptr);
-  // Tries this source first instead of the automatic choice (a chosen
-  // device, a source for tests); it still falls back to the test picture.
-  explicit ezVidCap(std::unique_ptr<FrameSource> source, QWidget* parent = nullptr);
-  // Takes the camera this setting names (a command-line choice) instead of
-  // the one TAVRO_CAMERA names.
   explicit ezVidCap(const CameraSetting& camera, QWidget* parent = nullptr);
+  // makeSource is asked each time the control opens a source (a source for
+  // tests); the test picture still stands in when it fails.
+  explicit ezVidCap(std::function<SourceChoice()> makeSource, QWidget* parent = nullptr);
   ~ezVidCap() override;
 
   // LiveView (set only): true shows the live picture, false stops showing it.
@@ -35,12 +40,20 @@ class ezVidCap : public QWidget {
   // Writes the current frame under exactly this path (JPEG for .jpg/.jpeg
   // names, BMP otherwise); when it returns the file exists and loads.
   void WriteFrameFile(const QString& path);
+  // The same for a face file: writes nothing and returns false when the test
+  // picture stands in for a missing or lost camera, unless it was asked for.
+  bool WriteCameraFrameFile(const QString& path);
   // RecordFileName (set only): the file the next recording is written to.
   void setRecordFileName(const QString& path);
   // Starts recording in the background and returns at once.
   void StartRecording();
-  // Ends the running recording and finalises its file.
+  // Ends the running recording and finalises its file; frames left out are
+  // told through recordingNotice.
   void StopRecording();
+  // Outlines this much of each camera picture, from its top-left corner,
+  // over the live preview: the part a face box reads from a snapshot. The
+  // pictures themselves never carry it. An empty size draws none.
+  void setFaceGuide(QSize picturePart) { faceGuide_ = picturePart; }
 
   // The control's state, for tests and status displays.
   bool liveView() const { return liveView_; }
@@ -62,6 +75,8 @@ class ezVidCap : public QWidget {
   // finished at once, keeping the frames before, and reported once, here;
   // so is a failure found by finishRecording.
   void recordingFailed(const QString& message);
+  // A recording was saved, but the user should hear something about it (frames left out).
+  void recordingNotice(const QString& message);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -70,8 +85,13 @@ class ezVidCap : public QWidget {
  private:
   void scheduleRepaint();  // from the grabbing thread
   void finishFailedRecordingLater();  // from a worker thread
+  void releaseSourceWhenIdle();
+  void paintFaceGuide(QPainter& painter, QSize frameSize);
+  void paintStatus(QPainter& painter, bool showsFrame);
 
   std::unique_ptr<CaptureSession> session_;
+  QTimer releaseTimer_;
+  QSize faceGuide_;
   bool liveView_ = false;
   std::atomic<bool> repaintPending_{false};
   std::uint64_t lastShownFrame_ = 0;

@@ -2,23 +2,25 @@
 // Grabs frames on a worker thread and keeps the latest one. The preferred
 // source is opened within a bounded time; when it fails, takes too long or
 // later stops delivering, the test picture stands in and status() says so.
+// Stopping never waits long on a source that blocks: its thread is left to
+// end alone and owns everything it still touches.
 
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <thread>
 
 #include "platform/capture/frame_sink.h"
-#include "platform/capture/frame_source.h"
+#include "platform/capture/source_choice.h"
 
 namespace tavro {
 
 struct GrabberOptions {
   std::chrono::milliseconds openTimeout{3000};
+  // How long stopping waits for a read in progress.
+  std::chrono::milliseconds stopWait{500};
   int failedReadsBeforeLost = 3;
 };
 
@@ -26,15 +28,17 @@ struct GrabberOptions {
 struct NumberedFrame {
   cv::Mat frame;
   std::uint64_t number = 0;
+  std::chrono::steady_clock::time_point arrived;
+  // The test picture standing in for a camera that is missing or lost.
+  bool standIn = false;
 };
 
 class FrameGrabber {
  public:
-  // preferred may be empty: the test picture then runs at once, with
-  // fallbackNote as the status. onFrame is called on the grabbing thread
-  // after each new frame.
-  FrameGrabber(std::unique_ptr<FrameSource> preferred, std::string fallbackNote,
-               std::function<void()> onFrame = {}, GrabberOptions options = {});
+  // choice.preferred may be empty: the test picture then runs at once, with
+  // choice.fallbackNote as the status. onFrame is called on the grabbing
+  // thread after each new frame, never once the grabber is gone.
+  explicit FrameGrabber(SourceChoice choice, std::function<void()> onFrame = {}, GrabberOptions options = {});
   ~FrameGrabber();
   FrameGrabber(const FrameGrabber&) = delete;
   FrameGrabber& operator=(const FrameGrabber&) = delete;
@@ -42,7 +46,7 @@ class FrameGrabber {
   // The latest frame; empty before the first. Never written to once published.
   NumberedFrame latestFrame() const;
   // The latest frame, waiting up to timeout for the first one.
-  cv::Mat waitForFrame(std::chrono::milliseconds timeout) const;
+  NumberedFrame waitForFrame(std::chrono::milliseconds timeout) const;
   // How many frames came so far.
   std::uint64_t frameCount() const;
   double framesPerSecond() const;
@@ -55,29 +59,16 @@ class FrameGrabber {
   void detachSink();
 
  private:
-  enum class OpenOutcome { Opened, Failed, TimedOut };
+  struct Shared;  // what the grabbing thread shares with its owner
+  class Loop;     // the grabbing thread's own work
 
-  void run(std::stop_token stop, std::unique_ptr<FrameSource> preferred, std::string fallbackNote);
-  OpenOutcome openWithinTimeout(std::stop_token stop, std::shared_ptr<FrameSource> source) const;
-  void useTestPicture(std::string status);
-  void useSource(std::shared_ptr<FrameSource> source, std::string status, bool testPicture);
-  void publish(const cv::Mat& frame);
-  void reportLost();
-
-  GrabberOptions options_;
-  std::function<void()> onFrame_;
-
-  mutable std::mutex mutex_;
-  mutable std::condition_variable frameArrived_;
-  cv::Mat latest_;
-  std::uint64_t frameCount_ = 0;
-  double rate_ = 0.0;
-  std::string status_ = "Starting";
-  bool testPicture_ = false;
-  FrameSink* sink_ = nullptr;
-  std::shared_ptr<FrameSource> source_;  // used by the grabbing thread only
-
-  std::jthread thread_;  // last: stops and joins before the members above go
+  std::shared_ptr<Shared> shared_;
+  std::thread thread_;
 };
+
+// Capture threads running on their own: a camera still opening, or a
+// grabbing thread that outlived its grabber, blocked in the driver. The
+// program ends without tearing down its globals while any is left.
+int captureThreadsLeftRunning();
 
 }  // namespace tavro

@@ -34,7 +34,7 @@ CameraSetting parseCameraSetting(const char* value) {
 SourceChoice chooseSource(const CameraSetting& setting, const std::vector<std::string>& devices) {
   switch (setting.kind) {
     case CameraSetting::Kind::TestPicture:
-      return {nullptr, "Test picture (TAVRO_CAMERA=test)"};
+      return {nullptr, "Test picture (TAVRO_CAMERA=test)", true};
     case CameraSetting::Kind::Invalid:
       return {nullptr, "TAVRO_CAMERA=" + setting.devicePath + " not understood: test picture"};
     case CameraSetting::Kind::Device:
@@ -46,9 +46,7 @@ SourceChoice chooseSource(const CameraSetting& setting, const std::vector<std::s
   return {std::make_unique<CameraFrameSource>(devices.front()), {}};
 }
 
-SourceChoice chooseSource() {
-  return chooseSource(parseCameraSetting(std::getenv("TAVRO_CAMERA")), cameraDevices());
-}
+CameraSetting cameraSettingFromEnvironment() { return parseCameraSetting(std::getenv("TAVRO_CAMERA")); }
 
 std::vector<std::string> cameraDevices() {
   std::vector<std::pair<int, std::string>> found;

@@ -20,17 +20,20 @@ struct CameraSetting {
 
 // The meaning of a TAVRO_CAMERA value; null or empty means automatic.
 CameraSetting parseCameraSetting(const char* value);
+// The setting TAVRO_CAMERA gives.
+CameraSetting cameraSettingFromEnvironment();
 
 struct SourceChoice {
   // The camera to try; empty when the test picture is the only choice.
   std::unique_ptr<FrameSource> preferred;
   // What the control's area says when the test picture stands in.
   std::string fallbackNote;
+  // The test picture is what the user chose, not a stand-in for a camera:
+  // its frames may then go into face files.
+  bool testPictureAskedFor = false;
 };
 
 SourceChoice chooseSource(const CameraSetting& setting, const std::vector<std::string>& devices);
-// From TAVRO_CAMERA and the camera devices of this machine.
-SourceChoice chooseSource();
 
 // The /dev/videoN device nodes present, in order of N.
 std::vector<std::string> cameraDevices();

@@ -1,5 +1,6 @@
 #include "platform/capture/video_recorder.h"
 
+#include <cmath>
 #include <filesystem>
 #include <system_error>
 
@@ -8,6 +9,7 @@
 #include <QTemporaryFile>
 #include <opencv2/imgproc.hpp>
 
+#include "platform/capture/avi_frame_rate.h"
 #include "platform/capture/capture_path.h"
 #include "platform/errors.h"
 
@@ -16,6 +18,9 @@ namespace tavro {
 namespace {
 
 constexpr std::uint64_t kFramesBetweenSpaceChecks = 30;
+// A measured rate this close to the source's own is timing noise: the
+// source's rate stays.
+constexpr double kRateTolerance = 0.01;
 
 Error recordingError(const QString& target, const QString& reason) {
   return Error(ErrorKind::Platform, ("Cannot write the recording file " + target + ": " + reason).toStdString());
@@ -35,12 +40,16 @@ std::string makeTempFile(const QString& target) {
 
 VideoRecorder::VideoRecorder(const QString& targetPath, double framesPerSecond, cv::Size frameSize,
                              FailureCallback onFailure, RecorderOptions options)
-    : targetPath_(targetPath), frameSize_(frameSize), onFailure_(std::move(onFailure)), options_(options) {
+    : targetPath_(targetPath),
+      frameSize_(frameSize),
+      nominalRate_(framesPerSecond),
+      onFailure_(std::move(onFailure)),
+      options_(options) {
   requireOrdinaryFileTarget(targetPath_, "recording file");
   if (frameSize_.width <= 0 || frameSize_.height <= 0 || !(framesPerSecond > 0))
     throw recordingError(targetPath_, "no camera picture to record");
   tempPath_ = makeTempFile(targetPath_);
-  if (!openWriter(framesPerSecond)) {
+  if (!openWriter()) {
     std::error_code ignored;
     std::filesystem::remove(tempPath_, ignored);
     throw recordingError(targetPath_, "the video cannot be created");
@@ -51,10 +60,10 @@ VideoRecorder::VideoRecorder(const QString& targetPath, double framesPerSecond, 
 // FFmpeg's MJPG encoder first: OpenCV's built-in one now and then ends a
 // frame's data early, which decoders warn about. The built-in one remains
 // for an OpenCV without FFmpeg.
-bool VideoRecorder::openWriter(double framesPerSecond) {
+bool VideoRecorder::openWriter() {
   for (const int backend : {cv::CAP_FFMPEG, cv::CAP_OPENCV_MJPEG}) {
     try {
-      if (writer_.open(tempPath_, backend, cv::VideoWriter::fourcc('M', 'J', 'P', 'G'), framesPerSecond,
+      if (writer_.open(tempPath_, backend, cv::VideoWriter::fourcc('M', 'J', 'P', 'G'), nominalRate_,
                        frameSize_))
         return true;
     } catch (const cv::Exception&) {
@@ -72,10 +81,12 @@ VideoRecorder::~VideoRecorder() {
   }
 }
 
-void VideoRecorder::push(const cv::Mat& frame) {
+void VideoRecorder::push(const cv::Mat& frame, std::chrono::steady_clock::time_point arrived) {
   {
     std::lock_guard lock(mutex_);
     if (finishing_ || !failure_.empty()) return;
+    if (delivered_++ == 0) firstArrival_ = arrived;
+    lastArrival_ = arrived;
     if (queue_.size() >= options_.maxQueuedFrames) {
       ++dropped_;
       return;
@@ -94,8 +105,8 @@ void VideoRecorder::sourceLost(const std::string& message) {
   fail(message);
 }
 
-void VideoRecorder::finish() {
-  if (finished_) return;
+RecordingSummary VideoRecorder::finish() {
+  if (finished_) return {};
   finished_ = true;
   {
     std::lock_guard lock(mutex_);
@@ -114,13 +125,28 @@ void VideoRecorder::finish() {
     std::error_code ignored;
     std::filesystem::remove(tempPath_, ignored);
     if (failure.empty()) failure = "failed: the video could not be completed (is the disk full?)";
-    throw Error(ErrorKind::Platform, prefix + " " + failure + "; nothing was saved");
+    throw Error(ErrorKind::Platform, prefix + " " + failure + "; nothing was saved" + droppedText());
+  }
+  RecordingSummary summary{framesWritten(), framesDropped(), measuredRate(), {}};
+  std::string rateProblem;
+  if (summary.framesPerSecond != nominalRate_) {
+    try {
+      setAviFrameRate(QFile::decodeName(QByteArray::fromStdString(tempPath_)), summary.framesPerSecond);
+    } catch (const Error& error) {
+      rateProblem = error.what();
+      summary.framesPerSecond = nominalRate_;
+    }
   }
   const std::string saveProblem = saveUnderTarget();
-  if (!saveProblem.empty()) throw Error(ErrorKind::Platform, prefix + " failed: " + saveProblem);
+  if (!saveProblem.empty()) throw Error(ErrorKind::Platform, prefix + " failed: " + saveProblem + droppedText());
   if (!failure.empty())
-    throw Error(ErrorKind::Platform,
-                prefix + " " + failure + "; the " + std::to_string(framesWritten()) + " frames before were saved");
+    throw Error(ErrorKind::Platform, prefix + " " + failure + "; the " + std::to_string(summary.framesWritten) +
+                                         " frames before were saved" + droppedText());
+  if (!rateProblem.empty())
+    throw Error(ErrorKind::Platform, prefix + " was saved, but it plays too fast or too slow: " + rateProblem);
+  if (summary.framesDropped > 0)
+    summary.notice = prefix + " was saved with " + std::to_string(summary.framesWritten) + " frames" + droppedText();
+  return summary;
 }
 
 bool VideoRecorder::failed() const {
@@ -219,6 +245,25 @@ bool VideoRecorder::playsBack() const {
     }
   }
   return false;
+}
+
+// The rate at which the written frames fill the time the frames came over:
+// n frames arriving from first to last span (last - first) * n / (n - 1).
+double VideoRecorder::measuredRate() const {
+  std::lock_guard lock(mutex_);
+  const double span = std::chrono::duration<double>(lastArrival_ - firstArrival_).count();
+  if (delivered_ < 2 || !(span > 0)) return nominalRate_;
+  const double measured = double(written_) * double(delivered_ - 1) / (span * double(delivered_));
+  if (!(measured >= 0.01 && measured <= 1000)) return nominalRate_;
+  if (std::abs(measured - nominalRate_) <= kRateTolerance * nominalRate_) return nominalRate_;
+  return std::round(measured * 1000) / 1000;
+}
+
+std::string VideoRecorder::droppedText() const {
+  const std::uint64_t dropped = framesDropped();
+  if (dropped == 0) return {};
+  return "; " + std::to_string(dropped) + (dropped == 1 ? " frame was" : " frames were") +
+         " left out because the writing could not keep up";
 }
 
 // Renaming replaces an older file of that name in one step. When it cannot,

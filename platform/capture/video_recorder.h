@@ -1,9 +1,12 @@
 #pragma once
-// One recording: MJPG frames in an AVI file, written on a worker thread at
-// the source's frame rate. The video goes to a hidden file beside the target
-// and takes the target's name only when it is finished and plays, so a
-// failed recording never leaves a broken file under that name.
+// One recording: MJPG frames in an AVI file, written on a worker thread. The
+// file plays at the rate the frames came at, measured while recording: a
+// camera slower than it claims, or frames left out when the writing falls
+// behind, do not make a fast video. The video goes to a hidden file beside
+// the target and takes the target's name only when it is finished and plays,
+// so a failed recording never leaves a broken file under that name.
 
+#include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -26,12 +29,21 @@ struct RecorderOptions {
   std::size_t maxQueuedFrames = 90;
 };
 
+struct RecordingSummary {
+  std::uint64_t framesWritten = 0;
+  // Frames that came while the queue was full, or that could not be used.
+  std::uint64_t framesDropped = 0;
+  double framesPerSecond = 0.0;  // as the file says
+  // What the user should hear about a recording that was saved ("" when nothing).
+  std::string notice;
+};
+
 class VideoRecorder : public FrameSink {
  public:
   using FailureCallback = std::function<void(const std::string& message)>;
 
-  // Opens the recording; throws Error(Platform) naming the file when it
-  // cannot be written. onFailure is called once, on a worker thread, when
+  // Opens the recording, at framesPerSecond until measured; throws
+  // Error(Platform) naming the file when it cannot be written. onFailure is called once, on a worker thread, when
   // the recording stops by itself.
   VideoRecorder(const QString& targetPath, double framesPerSecond, cv::Size frameSize,
                 FailureCallback onFailure = {}, RecorderOptions options = {});
@@ -40,13 +52,14 @@ class VideoRecorder : public FrameSink {
   VideoRecorder(const VideoRecorder&) = delete;
   VideoRecorder& operator=(const VideoRecorder&) = delete;
 
-  void push(const cv::Mat& frame) override;
+  void push(const cv::Mat& frame, std::chrono::steady_clock::time_point arrived) override;
   void sourceLost(const std::string& message) override;
 
-  // Writes what is queued, closes the video and gives it its name. Throws
-  // Error(Platform) with the reason when the recording failed; the frames
-  // recorded before a failure are kept when they play.
-  void finish();
+  // Writes what is queued, closes the video, sets its rate and gives it its
+  // name. Throws Error(Platform) with the reason when the recording failed;
+  // the frames recorded before a failure are kept when they play. Every
+  // message says how many frames were dropped, if any.
+  RecordingSummary finish();
 
   bool failed() const;
   std::uint64_t framesWritten() const;
@@ -54,17 +67,20 @@ class VideoRecorder : public FrameSink {
   const QString& targetPath() const { return targetPath_; }
 
  private:
-  bool openWriter(double framesPerSecond);
+  bool openWriter();
   void run();
   void write(const cv::Mat& frame);
   void checkFreeSpace();
   void fail(const std::string& reason);
   bool playsBack() const;
   std::string saveUnderTarget();
+  double measuredRate() const;
+  std::string droppedText() const;
 
   QString targetPath_;
   std::string tempPath_;
   cv::Size frameSize_;
+  double nominalRate_;
   FailureCallback onFailure_;
   RecorderOptions options_;
   cv::VideoWriter writer_;  // used by the worker thread only once it runs
@@ -77,6 +93,9 @@ class VideoRecorder : public FrameSink {
   std::string failure_;
   std::uint64_t written_ = 0;
   std::uint64_t dropped_ = 0;
+  std::uint64_t delivered_ = 0;
+  std::chrono::steady_clock::time_point firstArrival_;
+  std::chrono::steady_clock::time_point lastArrival_;
 
   std::thread thread_;
 };

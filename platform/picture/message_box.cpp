@@ -6,6 +6,7 @@ namespace tavro {
 
 void DialogMessageBox::show(const QString& text) {
   QMessageBox box(QMessageBox::NoIcon, kApplicationTitle, text, QMessageBox::Ok, parent_);
+  box.setTextFormat(Qt::PlainText);  // a file name is shown as typed, never as markup
   box.exec();
 }
 

@@ -17,7 +17,8 @@ class MessageBox {
   virtual void show(const QString& text) = 0;
 };
 
-// A modal dialog with an OK button only and the application's title.
+// A modal dialog with an OK button only and the application's title; the
+// text is plain text.
 class DialogMessageBox : public MessageBox {
  public:
   explicit DialogMessageBox(QWidget* parent = nullptr) : parent_(parent) {}

@@ -26,6 +26,11 @@ class FakeCapture : public tavro::CaptureControl {
     }
     facePicture(9, 0).save(path, "BMP");
   }
+  bool WriteCameraFrameFile(const QString& path) override {
+    if (standIn) return false;
+    WriteFrameFile(path);
+    return true;
+  }
   void setRecordFileName(const QString& path) override { calls.append("RecordFileName " + path); }
   void StartRecording() override {
     calls.append("StartRecording");
@@ -36,6 +41,7 @@ class FakeCapture : public tavro::CaptureControl {
   QStringList calls;
   QString failure;
   bool writeText = false;
+  bool standIn = false;  // only the test picture standing in for a camera
 };
 
 class CameraCommandsTest : public ::testing::Test {
@@ -74,6 +80,16 @@ TEST_F(CameraCommandsTest, DatabasePicturesAlwaysGoToFaceNineteen) {
                                          "WriteFrameFile " + dir_.path() + "/face19c.jpg"}));
   // Nothing is displayed.
   EXPECT_EQ(display_.point(0.0f, 0.0f), tavro::PictureBoxModel::kBackground);
+}
+
+TEST_F(CameraCommandsTest, DatabasePicturesAreRefusedWhileTheTestPictureStandsIn) {
+  capture_.standIn = true;
+  commands_.takeDatabasePicture(2);
+  commands_.takePicture(dir_.filePath("shot.bmp"));  // "TAKE PIC" saves what the camera area shows
+  ASSERT_EQ(messages_.texts.size(), 1);
+  EXPECT_TRUE(messages_.texts[0].startsWith("PIC (C) refused: there is no camera picture"));
+  EXPECT_TRUE(messages_.texts[0].contains("The face file " + dir_.path() + "/face19c.jpg was kept"));
+  EXPECT_EQ(capture_.calls, QStringList({"WriteFrameFile " + dir_.filePath("shot.bmp")}));
 }
 
 TEST_F(CameraCommandsTest, RecordNamesTheFileThenStarts) {

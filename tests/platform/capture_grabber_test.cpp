@@ -18,7 +18,7 @@ using testing::FakeSource;
 // Records what a sink is told, from the grabbing thread.
 class SinkLog : public FrameSink {
  public:
-  void push(const cv::Mat& frame) override {
+  void push(const cv::Mat& frame, std::chrono::steady_clock::time_point) override {
     std::lock_guard lock(mutex_);
     frames_.push_back(frame);
   }
@@ -57,8 +57,8 @@ GrabberOptions quickOptions() {
 }
 
 TEST(FrameGrabber, WithoutPreferredSourceRunsTheTestPicture) {
-  FrameGrabber grabber(nullptr, "No camera: test picture");
-  const cv::Mat frame = grabber.waitForFrame(3s);
+  FrameGrabber grabber({nullptr, "No camera: test picture"});
+  const cv::Mat frame = grabber.waitForFrame(3s).frame;
   ASSERT_FALSE(frame.empty());
   EXPECT_EQ(frame.cols, 160);
   EXPECT_EQ(frame.rows, 120);
@@ -68,8 +68,8 @@ TEST(FrameGrabber, WithoutPreferredSourceRunsTheTestPicture) {
 }
 
 TEST(FrameGrabber, UsesThePreferredSourceWhenItOpens) {
-  FrameGrabber grabber(std::make_unique<FakeSource>(), "unused", {}, quickOptions());
-  const cv::Mat frame = grabber.waitForFrame(3s);
+  FrameGrabber grabber({std::make_unique<FakeSource>(), "unused"}, {}, quickOptions());
+  const cv::Mat frame = grabber.waitForFrame(3s).frame;
   ASSERT_FALSE(frame.empty());
   EXPECT_EQ(frame.at<cv::Vec3b>(0, 0), cv::Vec3b(10, 200, 30));
   EXPECT_EQ(grabber.status(), "Fake camera");
@@ -77,23 +77,23 @@ TEST(FrameGrabber, UsesThePreferredSourceWhenItOpens) {
 }
 
 TEST(FrameGrabber, FallsBackWhenThePreferredSourceDoesNotOpen) {
-  FrameGrabber grabber(std::make_unique<FakeSource>(FakeScript{.opens = false}), "unused", {}, quickOptions());
-  ASSERT_FALSE(grabber.waitForFrame(3s).empty());
+  FrameGrabber grabber({std::make_unique<FakeSource>(FakeScript{.opens = false}), "unused"}, {}, quickOptions());
+  ASSERT_FALSE(grabber.waitForFrame(3s).frame.empty());
   EXPECT_EQ(grabber.status(), "Fake camera not available: test picture");
   EXPECT_TRUE(grabber.usingTestPicture());
 }
 
 TEST(FrameGrabber, DoesNotWaitLongForASourceThatHangsInOpen) {
   const auto start = std::chrono::steady_clock::now();
-  FrameGrabber grabber(std::make_unique<FakeSource>(FakeScript{.openDelay = 4s}), "unused", {}, quickOptions());
-  ASSERT_FALSE(grabber.waitForFrame(3s).empty());
+  FrameGrabber grabber({std::make_unique<FakeSource>(FakeScript{.openDelay = 4s}), "unused"}, {}, quickOptions());
+  ASSERT_FALSE(grabber.waitForFrame(3s).frame.empty());
   EXPECT_LT(std::chrono::steady_clock::now() - start, 2500ms);  // far below the 4 s hang
   EXPECT_EQ(grabber.status(), "Fake camera did not answer: test picture");
 }
 
 TEST(FrameGrabber, SinkGetsTheLatestFrameAtOnceAndThenEveryFrame) {
-  FrameGrabber grabber(std::make_unique<FakeSource>(), "unused", {}, quickOptions());
-  ASSERT_FALSE(grabber.waitForFrame(3s).empty());
+  FrameGrabber grabber({std::make_unique<FakeSource>(), "unused"}, {}, quickOptions());
+  ASSERT_FALSE(grabber.waitForFrame(3s).frame.empty());
   SinkLog sink;
   grabber.attachSink(sink);
   EXPECT_EQ(sink.frameCount(), 1u);
@@ -111,9 +111,9 @@ TEST(FrameGrabber, SinkGetsTheLatestFrameAtOnceAndThenEveryFrame) {
 }
 
 TEST(FrameGrabber, LostSourceIsReportedAndTheTestPictureTakesOver) {
-  FrameGrabber grabber(std::make_unique<FakeSource>(FakeScript{.framesBeforeLoss = 5}), "unused", {},
+  FrameGrabber grabber({std::make_unique<FakeSource>(FakeScript{.framesBeforeLoss = 5}), "unused"}, {},
                        quickOptions());
-  ASSERT_FALSE(grabber.waitForFrame(3s).empty());
+  ASSERT_FALSE(grabber.waitForFrame(3s).frame.empty());
   SinkLog sink;
   grabber.attachSink(sink);
   ASSERT_TRUE(waitFor([&] { return grabber.usingTestPicture(); }, 3s));

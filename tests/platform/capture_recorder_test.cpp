@@ -22,8 +22,11 @@ class VideoRecorderTest : public testing::CaptureTest {
   static cv::Mat frameOf(int shade, cv::Size size = {320, 240}) {
     return cv::Mat(size, CV_8UC3, cv::Scalar(shade, 255 - shade, 128));
   }
+  // Frames as a 30 frames a second camera delivers them.
   static void pushFrames(VideoRecorder& recorder, int count) {
-    for (int i = 0; i < count; ++i) recorder.push(frameOf(i * 5 % 256));
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < count; ++i)
+      recorder.push(frameOf(i * 5 % 256), start + i * std::chrono::microseconds(33333));
   }
 };
 
@@ -45,8 +48,8 @@ TEST_F(VideoRecorderTest, EveryPushedFrameIsInThePlayableFile) {
 TEST_F(VideoRecorderTest, FramesOfAnotherSizeAreFitted) {
   const QString path = pathOf("fit.avi");
   VideoRecorder recorder(path, 25.0, {160, 120});
-  recorder.push(frameOf(10, {640, 480}));
-  recorder.push(frameOf(20, {160, 120}));
+  recorder.push(frameOf(10, {640, 480}), std::chrono::steady_clock::now());
+  recorder.push(frameOf(20, {160, 120}), std::chrono::steady_clock::now());
   recorder.finish();
   const testing::PlayedVideo video = playBack(path);
   EXPECT_EQ(video.frames, 2);
@@ -97,7 +100,7 @@ TEST_F(VideoRecorderTest, LostSourceEndsTheRecordingButKeepsWhatCameBefore) {
   // The grabber tells the loss after the frames it delivered.
   testing::runEventsUntil([&] { return recorder.framesWritten() == 8; }, std::chrono::seconds(5));
   recorder.sourceLost("the camera stopped delivering frames");
-  recorder.push(frameOf(1));  // ignored once failed
+  recorder.push(frameOf(1), std::chrono::steady_clock::now());  // ignored once failed
   EXPECT_TRUE(recorder.failed());
   ASSERT_EQ(told.size(), 1u);
   EXPECT_EQ(told[0], "Recording to " + path.toStdString() + " stopped: the camera stopped delivering frames");
@@ -133,7 +136,7 @@ TEST_F(VideoRecorderTest, FailedWritesLeaveNoBrokenFileAndAreReported) {
     cv::Mat noise(240, 320, CV_8UC3);
     for (int i = 0; i < 40; ++i) {
       cv::randu(noise, 0, 256);
-      recorder.push(noise.clone());
+      recorder.push(noise.clone(), std::chrono::steady_clock::now());
     }
     message = platformErrorOf([&] { recorder.finish(); });
   }

@@ -21,14 +21,15 @@ using testing::runEventsFor;
 
 using RecordingTest = testing::CaptureTest;
 
-// One second at 30 frames a second, with room for a slow, shared machine.
+// One second at 30 frames a second, with room for a slow, shared machine;
+// whatever came, it plays for about the second it was recorded.
 void expectAboutOneSecond(const testing::PlayedVideo& video) {
   ASSERT_TRUE(video.opened);
   EXPECT_GE(video.frames, 15);
   EXPECT_LE(video.frames, 60);
   EXPECT_EQ(video.width, 160);
   EXPECT_EQ(video.height, 120);
-  EXPECT_DOUBLE_EQ(video.framesPerSecond, 30.0);
+  EXPECT_NEAR(video.frames / video.framesPerSecond, 1.0, 0.25);
 }
 
 TEST_F(RecordingTest, OneSecondRecordingPlaysBack) {
@@ -145,7 +146,7 @@ bool stoppedWithoutEvents(const ezVidCap& control) {
 }
 
 TEST_F(RecordingTest, CameraLostMidRecordingIsFinishedAtOnceAndReportedOnce) {
-  ezVidCap control(std::make_unique<testing::FakeSource>(testing::FakeScript{.framesBeforeLoss = 20}));
+  ezVidCap control(testing::fakeCamera({.framesBeforeLoss = 20}));
   QStringList signalled;
   QObject::connect(&control, &ezVidCap::recordingFailed, [&](const QString& m) { signalled << m; });
   const QString path = pathOf("lost.avi");
@@ -176,7 +177,7 @@ TEST_F(RecordingTest, CameraLostMidRecordingIsFinishedAtOnceAndReportedOnce) {
 }
 
 TEST_F(RecordingTest, AFailureFoundByAClickIsNotReportedAgain) {
-  ezVidCap control(std::make_unique<testing::FakeSource>(testing::FakeScript{.framesBeforeLoss = 10}));
+  ezVidCap control(testing::fakeCamera({.framesBeforeLoss = 10}));
   int reports = 0;
   QObject::connect(&control, &ezVidCap::recordingFailed, [&] { ++reports; });
   control.setRecordFileName(pathOf("a.avi"));
@@ -194,7 +195,7 @@ TEST_F(RecordingTest, AFailureFoundByAClickIsNotReportedAgain) {
 }
 
 TEST_F(RecordingTest, FinishRecordingSignalsAFailureInsteadOfThrowing) {
-  ezVidCap control(std::make_unique<testing::FakeSource>(testing::FakeScript{.framesBeforeLoss = 5}));
+  ezVidCap control(testing::fakeCamera({.framesBeforeLoss = 5}));
   QStringList signalled;
   QObject::connect(&control, &ezVidCap::recordingFailed, [&](const QString& m) { signalled << m; });
   control.setRecordFileName(pathOf("b.avi"));

@@ -36,7 +36,7 @@ TEST_F(CaptureWidgetTest, PreviewOffShowsTheNeutralArea) {
 }
 
 TEST_F(CaptureWidgetTest, PreviewOnShowsFramesAndOffStopsShowingThem) {
-  ezVidCap control(std::make_unique<testing::FakeSource>(testing::FakeScript{.size = {32, 24}}));
+  ezVidCap control(testing::fakeCamera({.size = {32, 24}}));
   control.resize(160, 120);
   control.show();
   control.setLiveView(true);
