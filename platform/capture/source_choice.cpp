@@ -34,7 +34,7 @@ CameraSetting parseCameraSetting(const char* value) {
 SourceChoice chooseSource(const CameraSetting& setting, const std::vector<std::string>& devices) {
   switch (setting.kind) {
     case CameraSetting::Kind::TestPicture:
-      return {nullptr, "Test picture (TAVRO_CAMERA=test)", true};
+      return {nullptr, "Test picture, as asked for", true};
     case CameraSetting::Kind::Invalid:
       return {nullptr, "TAVRO_CAMERA=" + setting.devicePath + " not understood: test picture"};
     case CameraSetting::Kind::Device:

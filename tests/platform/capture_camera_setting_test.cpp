@@ -18,7 +18,7 @@ TEST_F(CameraSettingTest, AGivenSettingWinsOverTheVariable) {
     const char* given;
     const char* status;
   } cases[] = {
-      {"test", "Test picture (TAVRO_CAMERA=test)"},
+      {"test", "Test picture, as asked for"},
       {"/dev/video97", "Camera /dev/video97 not available: test picture"},
   };
   for (const auto& [given, status] : cases) {

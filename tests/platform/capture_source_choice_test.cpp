@@ -36,7 +36,7 @@ TEST(CameraSetting, AnythingElseIsNotUnderstood) {
 TEST(SourceChoice, TestSettingUsesNoCamera) {
   const SourceChoice choice = chooseSource({Kind::TestPicture, {}}, {"/dev/video0"});
   EXPECT_EQ(choice.preferred, nullptr);
-  EXPECT_EQ(choice.fallbackNote, "Test picture (TAVRO_CAMERA=test)");
+  EXPECT_EQ(choice.fallbackNote, "Test picture, as asked for");
 }
 
 TEST(SourceChoice, AutomaticWithoutDevicesSaysNoCamera) {

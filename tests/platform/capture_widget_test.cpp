@@ -29,7 +29,7 @@ TEST_F(CaptureWidgetTest, PreviewOffShowsTheNeutralArea) {
   ezVidCap control;
   control.resize(160, 120);
   control.WriteFrameFile(pathOf("x.bmp"));  // source open, preview still off
-  EXPECT_EQ(control.statusText(), "Test picture (TAVRO_CAMERA=test)");
+  EXPECT_EQ(control.statusText(), "Test picture, as asked for");
   const QImage shown = control.grab().toImage();
   EXPECT_EQ(shown.pixelColor(1, 1), kNeutral);
   EXPECT_EQ(shown.pixelColor(158, 118), kNeutral);
