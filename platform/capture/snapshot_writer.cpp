@@ -2,12 +2,13 @@
 
 #include <vector>
 
+#include <QByteArray>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <opencv2/imgcodecs.hpp>
 
 #include "platform/capture/capture_path.h"
 #include "platform/errors.h"
+#include "platform/files/file_set.h"
 
 namespace tavro {
 
@@ -44,16 +45,12 @@ void writeSnapshot(const cv::Mat& frame, const QString& path) {
   requireOrdinaryFileTarget(path, "picture file");
   if (frame.empty()) throw pictureError(path, "no camera picture is available");
   const std::vector<uchar> bytes = encode(frame, pictureFormatFor(path), path);
-
-  QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) throw pictureError(path, file.errorString());
-  const auto size = qint64(bytes.size());
-  if (file.write(reinterpret_cast<const char*>(bytes.data()), size) != size) {
-    const QString reason = file.errorString();
-    file.cancelWriting();
-    throw pictureError(path, reason);
+  // Whole or not at all; a link under the name is replaced, never written through.
+  try {
+    writeFileWhole(path, QByteArray(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size())));
+  } catch (const Error& e) {
+    throw pictureError(path, QString::fromStdString(e.what()));
   }
-  if (!file.commit()) throw pictureError(path, file.errorString());
 }
 
 }  // namespace tavro

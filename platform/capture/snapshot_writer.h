@@ -1,7 +1,8 @@
 #pragma once
 // Writes one frame as a picture file: JPEG for .jpg and .jpeg names (any
 // case), BMP for every other name. The file is written beside the target and
-// renamed into place, so a failed write never leaves half a picture.
+// renamed into place, so a failed write never leaves half a picture, and a
+// link under the name is replaced, its target never written.
 
 #include <QString>
 #include <opencv2/core.hpp>

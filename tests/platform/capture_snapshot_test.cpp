@@ -80,6 +80,20 @@ TEST_F(SnapshotTest, OlderFileIsReplacedWhole) {
   EXPECT_EQ(folderEntries(), QStringList{"face19b.jpg"});
 }
 
+TEST_F(SnapshotTest, ALinkUnderTheNameIsReplacedAndItsTargetKept) {
+  const QString target = pathOf("target.txt");
+  QFile kept(target);
+  ASSERT_TRUE(kept.open(QIODevice::WriteOnly) && kept.write("kept") == 4);
+  kept.close();
+  ASSERT_TRUE(QFile::link(target, pathOf("face19a.jpg")));
+  ezVidCap control;
+  control.WriteFrameFile(pathOf("face19a.jpg"));
+  EXPECT_FALSE(QFileInfo(pathOf("face19a.jpg")).isSymLink());
+  EXPECT_EQ(QImage(pathOf("face19a.jpg")).size(), QSize(160, 120));
+  ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+  EXPECT_EQ(kept.readAll(), "kept");
+}
+
 TEST_F(SnapshotTest, UnwritablePathIsAnErrorNamingIt) {
   QFile plain(pathOf("plain"));
   ASSERT_TRUE(plain.open(QIODevice::WriteOnly));
