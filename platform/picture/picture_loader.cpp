@@ -4,9 +4,11 @@
 #include <QFile>
 #include <QImageReader>
 
+#include "platform/picture/gif_decoder.h"
 #include "platform/picture/jpeg_decoder.h"
 #include "platform/picture/picture_file.h"
 #include "platform/picture/picture_refusal.h"
+#include "platform/picture/png_decoder.h"
 #include "platform/picture/whole_picture_checks.h"
 
 namespace tavro {
@@ -20,6 +22,15 @@ constexpr int kAllocationLimitMegabytes = static_cast<int>(kMaxPicturePixels * 4
 // picture uncompressed, at four bytes a pixel, and its headers.
 constexpr qint64 kMaxUnseekableBytes = kMaxPicturePixels * 4 + 1024 * 1024;
 
+// A decoder of the loader's own, which reads no more of a file than the
+// picture box needs; a null picture leaves the file to Qt.
+using OwnDecoder = QImage (*)(QIODevice&, const QString&, const PictureLoadOptions&);
+
+template <QImage (*decode)(QIODevice&, const QString&, const PictureLoadOptions&)>
+QImage decodeCorner(QIODevice& device, const QString& name, const PictureLoadOptions& options) {
+  return options.corner.isEmpty() ? QImage() : decode(device, name, options);
+}
+
 // The formats Qt decodes once the loader knows the file is whole: by the
 // first bytes, as Qt's own readers recognise them. Qt refuses a cut PNG or
 // PBM/PGM/PPM file by itself; BMP and GIF are checked first.
@@ -27,14 +38,15 @@ struct QtFormat {
   QByteArray signature;
   const char* format;
   void (*checkIsWhole)(QIODevice&, const QString&);
+  OwnDecoder decodeItself = nullptr;
 };
 
 const QtFormat* qtFormatOf(const QByteArray& head) {
   static const QtFormat formats[] = {
       {QByteArrayLiteral("BM"), "bmp", checkBmpIsWhole},
-      {QByteArrayLiteral("GIF87a"), "gif", checkGifIsWhole},
-      {QByteArrayLiteral("GIF89a"), "gif", checkGifIsWhole},
-      {QByteArrayLiteral("\x89PNG\r\n\x1a\n"), "png", nullptr},
+      {QByteArrayLiteral("GIF87a"), "gif", checkGifIsWhole, decodeCorner<decodeGif>},
+      {QByteArrayLiteral("GIF89a"), "gif", checkGifIsWhole, decodeCorner<decodeGif>},
+      {QByteArrayLiteral("\x89PNG\r\n\x1a\n"), "png", nullptr, decodeCorner<decodePng>},
       {QByteArrayLiteral("P1"), "pbm", nullptr},
       {QByteArrayLiteral("P4"), "pbm", nullptr},
       {QByteArrayLiteral("P2"), "pgm", nullptr},
@@ -94,6 +106,10 @@ QImage loadPicture(QIODevice& device, const QString& name, const PictureLoadOpti
   if (head.startsWith("\xFF\xD8")) return decodeJpeg(device, name, options);
   const QtFormat* format = qtFormatOf(head);
   if (format == nullptr) refuseInvalidPicture(name, QStringLiteral("holds no picture in a known format"));
+  if (format->decodeItself != nullptr) {
+    QImage picture = format->decodeItself(device, name, options);
+    if (!picture.isNull()) return keepWhatIsNeeded(std::move(picture), options);
+  }
   return keepWhatIsNeeded(decodeWithQt(device, name, *format), options);
 }
 

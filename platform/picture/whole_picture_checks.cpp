@@ -1,12 +1,10 @@
 #include "platform/picture/whole_picture_checks.h"
 
-#include <gif_lib.h>
-
 #include <QIODevice>
 #include <algorithm>
-#include <memory>
 #include <vector>
 
+#include "platform/picture/gif_walk.h"
 #include "platform/picture/picture_refusal.h"
 
 namespace tavro {
@@ -108,78 +106,6 @@ bool runLengthStreamEnds(const QByteArray& data, qint64 rows, bool fourBitPixels
   return true;
 }
 
-// --- GIF ---
-
-int readFromDevice(GifFileType* gif, GifByteType* bytes, int length) {
-  const qint64 read = static_cast<QIODevice*>(gif->UserData)->read(reinterpret_cast<char*>(bytes), length);
-  return read < 0 ? 0 : static_cast<int>(read);
-}
-
-struct GifCloser {
-  void operator()(GifFileType* gif) const {
-    int error = D_GIF_SUCCEEDED;
-    DGifCloseFile(gif, &error);
-  }
-};
-
-class GifWalk {
- public:
-  GifWalk(QIODevice& device, const QString& name) : name_(name) {
-    int error = D_GIF_SUCCEEDED;
-    gif_.reset(DGifOpen(&device, readFromDevice, &error));
-    if (!gif_) refuse(error);
-  }
-
-  void walkToTheTrailer() {
-    bool firstPicture = true;
-    GifRecordType record = UNDEFINED_RECORD_TYPE;
-    do {
-      check(DGifGetRecordType(gif_.get(), &record));
-      if (record == IMAGE_DESC_RECORD_TYPE) {
-        check(DGifGetImageDesc(gif_.get()));
-        firstPicture ? decodeEveryRow() : skipCompressedData();
-        firstPicture = false;
-        // The library keeps a record of every picture; one at a time is
-        // enough here, however many pictures the file holds.
-        GifFreeSavedImages(gif_.get());
-        gif_->ImageCount = 0;
-      } else if (record == EXTENSION_RECORD_TYPE) {
-        int code = 0;
-        GifByteType* block = nullptr;
-        check(DGifGetExtension(gif_.get(), &code, &block));
-        while (block != nullptr) check(DGifGetExtensionNext(gif_.get(), &block));
-      }
-    } while (record != TERMINATE_RECORD_TYPE);
-  }
-
- private:
-  void decodeEveryRow() {
-    const GifImageDesc& picture = gif_->Image;
-    if (picture.Width <= 0 || picture.Height <= 0) refuseInvalidPicture(name_, QStringLiteral("holds an empty picture"));
-    checkDeclaredSize(name_, picture.Width, picture.Height);
-    std::vector<GifPixelType> row(static_cast<std::size_t>(picture.Width));
-    for (int y = 0; y < picture.Height; ++y) check(DGifGetLine(gif_.get(), row.data(), picture.Width));
-  }
-
-  void skipCompressedData() {
-    int codeSize = 0;
-    GifByteType* block = nullptr;
-    check(DGifGetCode(gif_.get(), &codeSize, &block));
-    while (block != nullptr) check(DGifGetCodeNext(gif_.get(), &block));
-  }
-
-  void check(int result) {
-    if (result == GIF_ERROR) refuse(gif_->Error);
-  }
-
-  [[noreturn]] void refuse(int error) {
-    refuseInvalidPicture(name_, QStringLiteral("is cut short or damaged (%1)").arg(QString::fromUtf8(GifErrorString(error))));
-  }
-
-  const QString& name_;
-  std::unique_ptr<GifFileType, GifCloser> gif_;
-};
-
 }  // namespace
 
 void checkBmpIsWhole(QIODevice& device, const QString& name) {
@@ -207,7 +133,11 @@ void checkBmpIsWhole(QIODevice& device, const QString& name) {
 
 void checkGifIsWhole(QIODevice& device, const QString& name) {
   const PositionKeeper keeper(device);
-  GifWalk(device, name).walkToTheTrailer();
+  GifWalk walk(device, name);
+  walk.walkToTheTrailer([&walk] {
+    std::vector<GifPixelType> row(static_cast<std::size_t>(walk.file().Image.Width));
+    for (int y = 0; y < walk.file().Image.Height; ++y) walk.readRow(row.data());
+  });
 }
 
 }  // namespace tavro

@@ -2,15 +2,18 @@
 
 #include <gif_lib.h>
 #include <gtest/gtest.h>
+#include <png.h>
 
 #include <QBuffer>
 #include <QByteArray>
+#include <QColorSpace>
 #include <QDataStream>
 #include <QFile>
 #include <QImage>
 #include <QImageReader>
 #include <QImageWriter>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <vector>
 
 #include "platform/errors.h"
@@ -30,23 +33,108 @@ int appendTo(GifFileType* gif, const GifByteType* bytes, int length) {
   return length;
 }
 
-// The picture's green levels as a GIF with a grey palette (Qt writes no GIF).
-QByteArray greenAsGif(const QImage& picture) {
+// Where a GIF's first picture lies on its screen, and how it is coded.
+struct GifLayout {
+  QSize screen{};  // invalid: the picture's size
+  QPoint at{};
+  bool interlaced = false;
+  bool ownColours = false;  // a table of the picture's own, not the screen's grey one
+  int transparent = -1;
+  bool secondPicture = false;
+};
+
+// The picture's green levels as a GIF (Qt writes no GIF).
+QByteArray greenAsGif(const QImage& picture, const GifLayout& layout = {}) {
   QByteArray bytes;
   int error = 0;
   GifFileType* gif = EGifOpen(&bytes, appendTo, &error);
-  std::vector<GifColorType> greys(256);
-  for (int level = 0; level < 256; ++level) greys[level] = {GifByteType(level), GifByteType(level), GifByteType(level)};
-  ColorMapObject* palette = GifMakeMapObject(256, greys.data());
-  EGifPutScreenDesc(gif, picture.width(), picture.height(), 8, 0, palette);
-  EGifPutImageDesc(gif, 0, 0, picture.width(), picture.height(), false, nullptr);
-  std::vector<GifPixelType> row(picture.width());
-  for (int y = 0; y < picture.height(); ++y) {
-    for (int x = 0; x < picture.width(); ++x) row[x] = qGreen(picture.pixel(x, y));
-    EGifPutLine(gif, row.data(), picture.width());
+  std::vector<GifColorType> greys(256), colours(256);
+  for (int level = 0; level < 256; ++level) {
+    greys[level] = {GifByteType(level), GifByteType(level), GifByteType(level)};
+    colours[level] = {GifByteType(level), GifByteType(255 - level), GifByteType(level / 2)};
+  }
+  ColorMapObject* screenTable = GifMakeMapObject(256, greys.data());
+  ColorMapObject* ownTable = GifMakeMapObject(256, colours.data());
+  const QSize screen = layout.screen.isValid() ? layout.screen : picture.size();
+  EGifPutScreenDesc(gif, screen.width(), screen.height(), 8, 200, screenTable);
+  if (layout.transparent >= 0) {
+    const GifByteType control[] = {1, 0, 0, GifByteType(layout.transparent)};
+    EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, control);
+  }
+  for (int frame = 0; frame < (layout.secondPicture ? 2 : 1); ++frame) {
+    EGifPutImageDesc(gif, layout.at.x(), layout.at.y(), picture.width(), picture.height(), layout.interlaced,
+                     layout.ownColours ? ownTable : nullptr);
+    // An interlaced picture's rows go in pass order: every 8th from 0 and 4, every 4th from 2, every 2nd from 1.
+    std::vector<int> rows;
+    for (const auto& [first, step] : {std::pair{0, 8}, {4, 8}, {2, 4}, {1, 2}})
+      for (int y = first; y < picture.height(); y += step) rows.push_back(y);
+    if (!layout.interlaced) std::sort(rows.begin(), rows.end());
+    std::vector<GifPixelType> row(picture.width());
+    for (const int y : rows) {
+      for (int x = 0; x < picture.width(); ++x) row[x] = qGreen(picture.pixel(x, y)) ^ frame * 0xff;
+      EGifPutLine(gif, row.data(), picture.width());
+    }
   }
   EGifCloseFile(gif, &error);
-  GifFreeMapObject(palette);
+  GifFreeMapObject(screenTable);
+  GifFreeMapObject(ownTable);
+  return bytes;
+}
+
+// A PNG of one kind, written with libpng. Byte i of row y holds
+// 7i + 13y, so every sample value occurs, and the colour whose samples
+// start a row's first pixel (0, 7, 14 on 8 bits) is the transparent one.
+struct PngKind {
+  int colourType;
+  int depth;
+  bool transparentColour = false;
+  int interlace = PNG_INTERLACE_NONE;
+  enum { None, Gamma, GammaAndPrimaries, Srgb, Profile } colourChunk = None;
+  bool oneDataChunk = false;  // all pixel data in one IDAT chunk
+};
+
+png_uint_16 firstSample(int channel, int depth) {
+  return depth == 16 ? png_uint_16((14 * channel) << 8 | (14 * channel + 7)) : png_uint_16(7 * channel % (1 << depth));
+}
+
+QByteArray pngOf(const PngKind& kind, QSize size) {
+  QByteArray bytes;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  png_set_write_fn(png, &bytes, [](png_structp p, png_bytep data, size_t length) {
+    static_cast<QByteArray*>(png_get_io_ptr(p))->append(reinterpret_cast<const char*>(data), qsizetype(length));
+  }, nullptr);
+  png_set_IHDR(png, info, size.width(), size.height(), kind.depth, kind.colourType, kind.interlace,
+               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  std::vector<png_color> palette(kind.depth <= 8 ? 1 << kind.depth : 0);
+  std::vector<png_byte> alphas(palette.size());
+  for (std::size_t i = 0; i < palette.size(); ++i) {
+    palette[i] = {png_byte(i * 37), png_byte(i * 91), png_byte(255 - i)};
+    alphas[i] = png_byte(i * 53);
+  }
+  if (kind.colourType == PNG_COLOR_TYPE_PALETTE) png_set_PLTE(png, info, palette.data(), int(palette.size()));
+  png_color_16 transparent{0, firstSample(0, kind.depth), firstSample(1, kind.depth), firstSample(2, kind.depth), firstSample(0, kind.depth)};
+  const bool indexed = kind.colourType == PNG_COLOR_TYPE_PALETTE;
+  if (kind.transparentColour)
+    png_set_tRNS(png, info, indexed ? alphas.data() : nullptr, indexed ? int(alphas.size()) : 0, indexed ? nullptr : &transparent);
+  if (kind.colourChunk == PngKind::Gamma || kind.colourChunk == PngKind::GammaAndPrimaries) png_set_gAMA(png, info, 0.6);
+  if (kind.colourChunk == PngKind::GammaAndPrimaries) png_set_cHRM(png, info, 0.3127, 0.329, 0.64, 0.33, 0.21, 0.71, 0.15, 0.06);
+  if (kind.colourChunk == PngKind::Srgb) png_set_sRGB(png, info, PNG_sRGB_INTENT_PERCEPTUAL);
+  const QByteArray profile = QColorSpace(QColorSpace::AdobeRgb).iccProfile();
+  if (kind.colourChunk == PngKind::Profile)
+    png_set_iCCP(png, info, "Adobe", 0, reinterpret_cast<png_const_bytep>(profile.constData()), png_uint_32(profile.size()));
+  if (kind.oneDataChunk) png_set_compression_buffer_size(png, 1 << 24);
+  png_write_info(png, info);
+  const std::size_t rowBytes = png_get_rowbytes(png, info);
+  std::vector<png_byte> rows(rowBytes * size.height());
+  std::vector<png_bytep> rowPointers;
+  for (int y = 0; y < size.height(); ++y) {
+    rowPointers.push_back(&rows[rowBytes * y]);
+    for (std::size_t i = 0; i < rowBytes; ++i) rowPointers.back()[i] = png_byte(7 * i + 13 * y);
+  }
+  png_write_image(png, rowPointers.data());
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
   return bytes;
 }
 
@@ -251,6 +339,114 @@ TEST(PictureLoaderCorner, AClippedLoadShowsExactlyWhatAWholeLoadShows) {
       EXPECT_EQ(whole, byQt) << encoding.format;
       EXPECT_EQ(loadBytes(bytes, {QSize(), true}), byQt.convertToFormat(QImage::Format_Grayscale8)) << encoding.format;
     }
+}
+
+const PngKind kPngKinds[] = {
+    {PNG_COLOR_TYPE_GRAY, 1},
+    {PNG_COLOR_TYPE_GRAY, 1, true},
+    {PNG_COLOR_TYPE_GRAY, 2},
+    {PNG_COLOR_TYPE_GRAY, 4, true},
+    {PNG_COLOR_TYPE_GRAY, 8, false, PNG_INTERLACE_ADAM7},
+    {PNG_COLOR_TYPE_GRAY, 8, true},
+    {PNG_COLOR_TYPE_GRAY, 16},
+    {PNG_COLOR_TYPE_GRAY, 16, true, PNG_INTERLACE_ADAM7},
+    {PNG_COLOR_TYPE_GRAY_ALPHA, 8},
+    {PNG_COLOR_TYPE_GRAY_ALPHA, 16, false, PNG_INTERLACE_ADAM7},
+    {PNG_COLOR_TYPE_PALETTE, 1},
+    {PNG_COLOR_TYPE_PALETTE, 2, true},
+    {PNG_COLOR_TYPE_PALETTE, 4, false, PNG_INTERLACE_ADAM7},
+    {PNG_COLOR_TYPE_PALETTE, 8, true},
+    {PNG_COLOR_TYPE_RGB, 8, false, PNG_INTERLACE_NONE, PngKind::Gamma},
+    {PNG_COLOR_TYPE_RGB, 8, true, PNG_INTERLACE_ADAM7, PngKind::GammaAndPrimaries},
+    {PNG_COLOR_TYPE_RGB, 16, false, PNG_INTERLACE_NONE, PngKind::Srgb},
+    {PNG_COLOR_TYPE_RGB_ALPHA, 8, false, PNG_INTERLACE_NONE, PngKind::Profile},
+    {PNG_COLOR_TYPE_RGB_ALPHA, 16, false, PNG_INTERLACE_ADAM7, PngKind::Profile},
+};
+
+QImage readByQt(const QByteArray& bytes) {
+  QBuffer buffer(const_cast<QByteArray*>(&bytes));
+  return QImageReader(&buffer).read();
+}
+
+void expectCornersShowWhatQtShows(const QByteArray& bytes, const std::string& what) {
+  const QImage whole = readByQt(bytes);
+  for (const QSize corner : {QSize(101, 101), QSize(157, 117), QSize(30, 5), QSize(400, 400)}) {
+    const QImage clipped = loadBytes(bytes, {corner});
+    EXPECT_EQ(clipped, whole.copy(QRect(QPoint(0, 0), corner.boundedTo(whole.size())))) << what << " " << corner.width();
+    EXPECT_EQ(clipped.colorSpace(), whole.colorSpace()) << what;
+  }
+}
+
+TEST(PictureLoaderCorner, APngCornerIsWhatQtsReaderShowsForEveryKindOfPng) {
+  for (const PngKind& kind : kPngKinds)
+    expectCornersShowWhatQtShows(pngOf(kind, QSize(140, 110)), "PNG type " + std::to_string(kind.colourType) + " depth " +
+                                                                  std::to_string(kind.depth) + (kind.transparentColour ? " tRNS" : "") +
+                                                                  (kind.interlace ? " interlaced" : ""));
+}
+
+// Qt's reader fills RGBA64 rows with the RGB samples of a 16-bit picture
+// with a transparent colour; the loader shows each pixel's colour, the
+// transparent one with alpha 0.
+TEST(PictureLoaderCorner, A16BitPngWithATransparentColourShowsItsOwnColours) {
+  const QImage clipped = loadBytes(pngOf({PNG_COLOR_TYPE_RGB, 16, true}, QSize(30, 20)), {QSize(101, 101)});
+  ASSERT_EQ(clipped.size(), QSize(30, 20));
+  for (int y = 0; y < 20; ++y)
+    for (int x = 0; x < 30; ++x) {
+      const auto sample = [&](int channel) { return quint16(quint8(7 * (6 * x + 2 * channel) + 13 * y) << 8 | quint8(7 * (6 * x + 2 * channel + 1) + 13 * y)); };
+      const bool clear = sample(0) == firstSample(0, 16) && sample(1) == firstSample(1, 16) && sample(2) == firstSample(2, 16);
+      ASSERT_EQ(clipped.pixelColor(x, y).rgba64(), QRgba64::fromRgba64(sample(0), sample(1), sample(2), clear ? 0 : 0xffff)) << x << "," << y;
+    }
+}
+
+TEST(PictureLoaderCorner, AGifCornerIsWhatQtsReaderShowsOfTheFirstPicture) {
+  const QImage picture = detailedPicture(200, 150);
+  const GifLayout layouts[] = {
+      {},
+      {.ownColours = true, .secondPicture = true},
+      {.screen = QSize(260, 190), .at = QPoint(20, 10)},
+      {.screen = QSize(260, 190), .at = QPoint(20, 10), .transparent = 77},
+      {.interlaced = true},
+      {.screen = QSize(230, 170), .at = QPoint(5, 30), .interlaced = true, .transparent = 77},
+      {.screen = QSize(220, 120), .at = QPoint(130, 0), .interlaced = true},  // beyond the screen's edges
+      {.screen = QSize(0, 0), .at = QPoint(7, 3)},                            // no screen: the picture's extent
+  };
+  for (const GifLayout& layout : layouts)
+    expectCornersShowWhatQtShows(greenAsGif(picture, layout), "GIF at " + std::to_string(layout.at.x()));
+  // Interlaced pictures too short for all four passes.
+  for (const int rows : {1, 2, 3, 4, 5}) expectCornersShowWhatQtShows(greenAsGif(detailedPicture(120, rows), {.interlaced = true}), "GIF rows");
+}
+
+// A corner needs the first rows of a PNG (at most half of this one's data)
+// and reads no further than the end of the chunk they lie in; a GIF is
+// walked to its trailer whatever the corner.
+TEST(PictureLoaderCorner, RefusesACutOrDamagedPartThatIsReadAndNothingElse) {
+  const QImage picture = detailedPicture(300, 240);
+  const QByteArray png = encoded(picture, "PNG"), gif = encoded(picture, "GIF");
+  const QByteArray oneChunk = pngOf({.colourType = PNG_COLOR_TYPE_RGB, .depth = 8, .oneDataChunk = true}, picture.size());
+  const qsizetype lastDataByte = oneChunk.size() - 12 - 4 - 1;  // before the IDAT CRC and the IEND chunk
+  struct Case {
+    const QByteArray& whole;
+    qsizetype at;
+    bool damaged;
+    bool refused;
+  };
+  const Case cases[] = {{png, png.size() / 5, false, true},      {png, png.size() / 5, true, true},
+                        {png, png.size() * 3 / 10, true, true},  {png, png.size() * 9 / 10, false, false},
+                        {png, png.size() * 9 / 10, true, false}, {oneChunk, lastDataByte, true, true},
+                        {oneChunk, lastDataByte, false, true},   {gif, gif.size() / 5, false, true},
+                        {gif, gif.size() * 9 / 10, false, true}};
+  for (const Case& c : cases) {
+    QByteArray bytes = c.damaged ? QByteArray(c.whole).replace(c.at, 1, QByteArray(1, char(~c.whole[c.at]))) : c.whole.left(c.at);
+    const std::string what = c.whole.left(4).toStdString() + (c.damaged ? " damaged at " : " cut at ") + std::to_string(c.at);
+    try {
+      const QImage clipped = loadBytes(bytes, {QSize(101, 101)});
+      EXPECT_FALSE(c.refused) << what << " was loaded";
+      EXPECT_EQ(clipped, readByQt(c.whole).copy(0, 0, 101, 101)) << what;
+    } catch (const tavro::Error& e) {
+      EXPECT_TRUE(c.refused) << what << ": " << e.what();
+      EXPECT_EQ(std::string(e.what()).rfind("Invalid picture: pic ", 0), 0u) << what << ": " << e.what();
+    }
+  }
 }
 
 }  // namespace
