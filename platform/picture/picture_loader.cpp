@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QImageReader>
 
+#include "platform/picture/bmp_run_length.h"
 #include "platform/picture/gif_decoder.h"
 #include "platform/picture/jpeg_decoder.h"
 #include "platform/picture/picture_file.h"
@@ -43,7 +44,7 @@ struct QtFormat {
 
 const QtFormat* qtFormatOf(const QByteArray& head) {
   static const QtFormat formats[] = {
-      {QByteArrayLiteral("BM"), "bmp", checkBmpIsWhole},
+      {QByteArrayLiteral("BM"), "bmp", checkBmpIsWhole, decodeRunLengthBmp},
       {QByteArrayLiteral("GIF87a"), "gif", checkGifIsWhole, decodeCorner<decodeGif>},
       {QByteArrayLiteral("GIF89a"), "gif", checkGifIsWhole, decodeCorner<decodeGif>},
       {QByteArrayLiteral("\x89PNG\r\n\x1a\n"), "png", nullptr, decodeCorner<decodePng>},

@@ -97,6 +97,8 @@ class PngDecoder {
     // Whether an embedded profile is an up-to-date copy of sRGB's says
     // nothing about the picture: no warning for an old one.
     png_set_option(png_, PNG_SKIP_sRGB_CHECK_PROFILE, PNG_OPTION_ON);
+    // An index beyond the palette shows its first colour, as in Qt's reader.
+    png_set_check_for_invalid_index(png_, 0);
     png_read_info(png_, info_);
     if (callbacks_.failed) return false;
     checkDeclaredSize(name_, png_get_image_width(png_, info_), png_get_image_height(png_, info_));

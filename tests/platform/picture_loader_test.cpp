@@ -101,12 +101,14 @@ QByteArray pngOf(const PngKind& kind, QSize size) {
   QByteArray bytes;
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
+  png_set_check_for_invalid_index(png, 0);
   png_set_write_fn(png, &bytes, [](png_structp p, png_bytep data, size_t length) {
     static_cast<QByteArray*>(png_get_io_ptr(p))->append(reinterpret_cast<const char*>(data), qsizetype(length));
   }, nullptr);
   png_set_IHDR(png, info, size.width(), size.height(), kind.depth, kind.colourType, kind.interlace,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  std::vector<png_color> palette(kind.depth <= 8 ? 1 << kind.depth : 0);
+  // An 8-bit palette short of 256 colours, so that some indices lie beyond it.
+  std::vector<png_color> palette(kind.depth == 8 ? 200 : kind.depth < 8 ? 1 << kind.depth : 0);
   std::vector<png_byte> alphas(palette.size());
   for (std::size_t i = 0; i < palette.size(); ++i) {
     palette[i] = {png_byte(i * 37), png_byte(i * 91), png_byte(255 - i)};
@@ -136,6 +138,49 @@ QByteArray pngOf(const PngKind& kind, QSize size) {
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
   return bytes;
+}
+
+// The picture's green levels (RLE8) or their top four bits (RLE4) as a
+// run-length BMP, bottom row first: runs of equal values, stretches of
+// differing ones as they are; the first `skippedRows` rows are jumped over
+// and every row ends `skippedColumns` early. Colour i of the table is
+// (i, 255 - i, i / 2).
+QByteArray runLengthBmp(const QImage& picture, bool fourBit, int skippedRows = 0, int skippedColumns = 0) {
+  const int colours = fourBit ? 16 : 256;
+  QByteArray data;
+  const auto put = [&data](std::initializer_list<int> bytes) { for (const int b : bytes) data.append(char(b)); };
+  const auto level = [&](int x, int y) { return qGreen(picture.pixel(x, picture.height() - 1 - y)) >> (fourBit ? 4 : 0); };
+  for (int rows = skippedRows; rows > 0; rows -= std::min(rows, 255)) put({0, 2, 0, std::min(rows, 255)});
+  for (int y = skippedRows; y < picture.height(); ++y, put({0, 0})) {
+    for (int x = 0, width = picture.width() - skippedColumns; x < width;) {
+      int run = 1, stretch = 1;
+      while (x + run < width && run < 255 && level(x + run, y) == level(x, y)) ++run;
+      while (x + stretch < width && stretch < 254 && level(x + stretch, y) != level(x + stretch - 1, y)) ++stretch;
+      if (run >= 2 || stretch < 3) {
+        const int next = fourBit && run == 1 && stretch == 2 ? 1 : 0;  // two values alternating
+        put({run + next, fourBit ? level(x, y) << 4 | level(x + next, y) : level(x, y)});
+        x += run + next;
+        continue;
+      }
+      put({0, stretch});
+      const qsizetype start = data.size();
+      for (int i = 0; i < stretch; i += fourBit ? 2 : 1)
+        put({fourBit ? level(x + i, y) << 4 | (i + 1 < stretch ? level(x + i + 1, y) : 0) : level(x + i, y)});
+      if ((data.size() - start) % 2 == 1) put({0});
+      x += stretch;
+    }
+  }
+  put({0, 1});
+  QByteArray bytes;
+  QDataStream out(&bytes, QIODevice::WriteOnly);
+  out.setByteOrder(QDataStream::LittleEndian);
+  const quint32 dataAt = 14 + 40 + 4 * colours;
+  out.writeRawData("BM", 2);
+  out << quint32(dataAt + data.size()) << quint32(0) << dataAt << quint32(40) << qint32(picture.width())
+      << qint32(picture.height()) << quint16(1) << quint16(fourBit ? 4 : 8) << quint32(fourBit ? 2 : 1)
+      << quint32(data.size()) << qint32(2835) << qint32(2835) << quint32(colours) << quint32(0);
+  for (int i = 0; i < colours; ++i) out << quint8(i / 2) << quint8(255 - i) << quint8(i) << quint8(0);
+  return bytes + data;
 }
 
 QByteArray encoded(const QImage& picture, const char* format, bool progressive = false) {
@@ -416,12 +461,29 @@ TEST(PictureLoaderCorner, AGifCornerIsWhatQtsReaderShowsOfTheFirstPicture) {
   for (const int rows : {1, 2, 3, 4, 5}) expectCornersShowWhatQtShows(greenAsGif(detailedPicture(120, rows), {.interlaced = true}), "GIF rows");
 }
 
+TEST(PictureLoaderCorner, ARunLengthBmpShowsWhatQtsReaderShowsAndItsFirstColourWhereSkipped) {
+  const QImage picture = detailedPicture(150, 130);
+  for (const bool fourBit : {false, true}) {
+    expectCornersShowWhatQtShows(runLengthBmp(picture, fourBit), fourBit ? "RLE4" : "RLE8");
+    // Qt's reader leaves skipped pixels as they were in memory: expected by rule here.
+    const int skippedRows = 40, skippedColumns = 9;
+    const QImage loaded = loadBytes(runLengthBmp(picture, fourBit, skippedRows, skippedColumns), {QSize(157, 117)});
+    ASSERT_EQ(loaded.size(), QSize(150, 117));
+    for (int y = 0; y < loaded.height(); ++y)
+      for (int x = 0; x < loaded.width(); ++x) {
+        const bool skipped = y >= picture.height() - skippedRows || x >= picture.width() - skippedColumns;
+        const int index = skipped ? 0 : qGreen(picture.pixel(x, y)) >> (fourBit ? 4 : 0);
+        ASSERT_EQ(loaded.pixel(x, y), qRgb(index, 255 - index, index / 2)) << x << "," << y;
+      }
+  }
+}
+
 // A corner needs the first rows of a PNG (at most half of this one's data)
 // and reads no further than the end of the chunk they lie in; a GIF is
-// walked to its trailer whatever the corner.
+// walked to its trailer whatever the corner, and a BMP's top rows come last.
 TEST(PictureLoaderCorner, RefusesACutOrDamagedPartThatIsReadAndNothingElse) {
   const QImage picture = detailedPicture(300, 240);
-  const QByteArray png = encoded(picture, "PNG"), gif = encoded(picture, "GIF");
+  const QByteArray png = encoded(picture, "PNG"), gif = encoded(picture, "GIF"), rle = runLengthBmp(picture, false);
   const QByteArray oneChunk = pngOf({.colourType = PNG_COLOR_TYPE_RGB, .depth = 8, .oneDataChunk = true}, picture.size());
   const qsizetype lastDataByte = oneChunk.size() - 12 - 4 - 1;  // before the IDAT CRC and the IEND chunk
   struct Case {
@@ -434,7 +496,7 @@ TEST(PictureLoaderCorner, RefusesACutOrDamagedPartThatIsReadAndNothingElse) {
                         {png, png.size() * 3 / 10, true, true},  {png, png.size() * 9 / 10, false, false},
                         {png, png.size() * 9 / 10, true, false}, {oneChunk, lastDataByte, true, true},
                         {oneChunk, lastDataByte, false, true},   {gif, gif.size() / 5, false, true},
-                        {gif, gif.size() * 9 / 10, false, true}};
+                        {gif, gif.size() * 9 / 10, false, true},    {rle, rle.size() * 9 / 10, false, true}};
   for (const Case& c : cases) {
     QByteArray bytes = c.damaged ? QByteArray(c.whole).replace(c.at, 1, QByteArray(1, char(~c.whole[c.at]))) : c.whole.left(c.at);
     const std::string what = c.whole.left(4).toStdString() + (c.damaged ? " damaged at " : " cut at ") + std::to_string(c.at);
