@@ -3,14 +3,18 @@
 // 2 s), the peak memory of tavro-faces on such a probe (under 160 MB), and
 // the peak memory of tavro-edges on the largest pictures the loader accepts
 // (under 400 MB). Peak memory is the kernel's count for the whole process.
+// JPEG, PNG, GIF and run-length BMP files alike.
 
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
+#include <gif_lib.h>
+#include <png.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <QColor>
+#include <QDataStream>
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
@@ -20,8 +24,10 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
+#include <csetjmp>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 #include "app/recognition_session.h"
 #include "platform/picture/message_box.h"
@@ -67,9 +73,111 @@ void writeClaimingFile(const QString& path, bool progressive) {
   if (!file.open(QIODevice::WriteOnly) || file.write(jpeg) != jpeg.size()) qFatal("cannot write %s", qPrintable(path));
 }
 
+// The claimed picture, a row at a time: a face in its top-left 100 x 100
+// pixels, the rest the face picture's flat ground.
+constexpr int kClaimedWidth = 16384;
+constexpr int kClaimedHeight = 4096;
+
+const std::vector<QRgb>& claimedRow(int y) {
+  static const std::vector<std::vector<QRgb>> rows = [] {
+    const QImage face = facePicture(QSize(100, 100));
+    std::vector<std::vector<QRgb>> made(101, std::vector<QRgb>(kClaimedWidth, face.pixel(99, 99)));
+    for (int row = 0; row < 100; ++row)
+      for (int x = 0; x < 100; ++x) made[row][x] = face.pixel(x, row);
+    return made;
+  }();
+  return rows[std::min(y, 100)];
+}
+
+// Rows in the order an interlaced picture stores them: Adam7 passes for
+// PNG (libpng picks each pass's pixels from whole rows), four for GIF.
+std::vector<int> rowOrder(bool interlaced, bool gif) {
+  std::vector<int> rows;
+  const int passes = interlaced ? (gif ? 4 : 7) : 1;
+  static constexpr int kGifStart[] = {0, 4, 2, 1}, kGifStep[] = {8, 8, 4, 2};
+  for (int pass = 0; pass < passes; ++pass)
+    for (int y = gif && interlaced ? kGifStart[pass] : 0; y < kClaimedHeight; y += gif && interlaced ? kGifStep[pass] : 1)
+      rows.push_back(y);
+  return rows;
+}
+
+// A PNG claiming 16384 x 4096 (RGB, or grey), a few hundred kilobytes.
+void writeClaimingPng(const QString& path, bool grey, bool interlaced) {
+  FILE* file = std::fopen(QFile::encodeName(path).constData(), "wb");
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  if (file == nullptr || info == nullptr || setjmp(png_jmpbuf(png)) != 0) qFatal("cannot write %s", qPrintable(path));
+  png_init_io(png, file);
+  png_set_IHDR(png, info, kClaimedWidth, kClaimedHeight, 8, grey ? PNG_COLOR_TYPE_GRAY : PNG_COLOR_TYPE_RGB,
+               interlaced ? PNG_INTERLACE_ADAM7 : PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
+  png_write_info(png, info);
+  png_set_interlace_handling(png);
+  const int channels = grey ? 1 : 3;
+  std::vector<png_byte> row(static_cast<std::size_t>(kClaimedWidth * channels));
+  for (const int y : rowOrder(interlaced, false)) {
+    for (int x = 0; x < kClaimedWidth; ++x) {
+      const QRgb pixel = claimedRow(y)[x];
+      const int samples[] = {grey ? qGray(pixel) : qRed(pixel), qGreen(pixel), qBlue(pixel)};
+      std::copy(samples, samples + channels, row.begin() + x * channels);
+    }
+    png_write_row(png, row.data());
+  }
+  png_write_end(png, nullptr);
+  png_destroy_write_struct(&png, &info);
+  if (std::fclose(file) != 0) qFatal("cannot write %s", qPrintable(path));
+}
+
+// A GIF claiming 16384 x 4096, its palette the 256 greys.
+void writeClaimingGif(const QString& path, bool interlaced) {
+  int error = 0;
+  GifFileType* gif = EGifOpenFileName(QFile::encodeName(path).constData(), false, &error);
+  std::vector<GifColorType> greys(256);
+  for (int level = 0; level < 256; ++level) greys[level] = {GifByteType(level), GifByteType(level), GifByteType(level)};
+  ColorMapObject* palette = GifMakeMapObject(256, greys.data());
+  if (gif == nullptr || EGifPutScreenDesc(gif, kClaimedWidth, kClaimedHeight, 8, 0, palette) == GIF_ERROR ||
+      EGifPutImageDesc(gif, 0, 0, kClaimedWidth, kClaimedHeight, interlaced, nullptr) == GIF_ERROR)
+    qFatal("cannot write %s", qPrintable(path));
+  std::vector<GifPixelType> row(kClaimedWidth);
+  for (const int y : rowOrder(interlaced, true)) {
+    for (int x = 0; x < kClaimedWidth; ++x) row[x] = static_cast<GifPixelType>(qGray(claimedRow(y)[x]));
+    if (EGifPutLine(gif, row.data(), kClaimedWidth) == GIF_ERROR) qFatal("cannot write %s", qPrintable(path));
+  }
+  GifFreeMapObject(palette);
+  if (EGifCloseFile(gif, &error) == GIF_ERROR) qFatal("cannot write %s", qPrintable(path));
+}
+
+// A run-length (RLE8) BMP claiming 16384 x 4096 in greys, every pixel in a
+// run: about 550 KB.
+void writeClaimingRunLengthBmp(const QString& path) {
+  QByteArray runs;
+  for (int y = kClaimedHeight - 1; y >= 0; --y) {  // bottom row first
+    const std::vector<QRgb>& row = claimedRow(y);
+    for (int x = 0, count = 1; x < kClaimedWidth; x += count) {
+      for (count = 1; count < 255 && x + count < kClaimedWidth && row[x + count] == row[x];) ++count;
+      const int level = qGray(row[x]);
+      runs.append(char(count)).append(char(level));
+    }
+    runs.append(2, '\0');  // end of the row
+  }
+  runs.append("\0\1", 2);  // end of the picture
+  QByteArray bytes;
+  QDataStream out(&bytes, QIODevice::WriteOnly);
+  out.setByteOrder(QDataStream::LittleEndian);
+  const quint32 dataAt = 14 + 40 + 4 * 256;
+  out.writeRawData("BM", 2);
+  out << quint32(dataAt + runs.size()) << quint32(0) << dataAt << quint32(40) << qint32(kClaimedWidth)
+      << qint32(kClaimedHeight) << quint16(1) << quint16(8) << quint32(1) << quint32(runs.size()) << qint32(2835)
+      << qint32(2835) << quint32(256) << quint32(0);
+  for (int level = 0; level < 256; ++level) out << quint8(level) << quint8(level) << quint8(level) << quint8(0);
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly) || file.write(bytes + runs) != bytes.size() + runs.size())
+    qFatal("cannot write %s", qPrintable(path));
+}
+
 // The pictures, made once. Whole 16384 x 4096 JPEG files (about 64 Mpixels,
 // the most the loader accepts), baseline and progressive; small files that
-// only claim that size; a BMP of 8192 x 8192, which Qt decodes in colour.
+// only claim that size, in every format a box's corner is decoded from; a
+// BMP of 8192 x 8192, which Qt decodes in colour.
 struct Pictures {
   Pictures() {
     const QImage wide = facePicture(QSize(16384, 4096));
@@ -77,6 +185,12 @@ struct Pictures {
     save(wide, wideProgressiveJpeg, "JPEG", true);
     writeClaimingFile(claimingJpeg, false);
     writeClaimingFile(claimingProgressiveJpeg, true);
+    writeClaimingPng(claimingPng, false, false);
+    writeClaimingPng(claimingGreyPng, true, false);
+    writeClaimingPng(claimingInterlacedPng, false, true);
+    writeClaimingGif(claimingGif, false);
+    writeClaimingGif(claimingInterlacedGif, true);
+    writeClaimingRunLengthBmp(claimingRunLengthBmp);
     save(facePicture(QSize(8192, 8192)), squareBmp, "BMP");
     for (char letter : {'a', 'b'})
       for (int number = 0; number < 20; ++number)
@@ -95,6 +209,12 @@ struct Pictures {
   QString wideProgressiveJpeg = dir.filePath("wide-progressive.jpg");
   QString claimingJpeg = dir.filePath("claiming.jpg");
   QString claimingProgressiveJpeg = dir.filePath("claiming-progressive.jpg");
+  QString claimingPng = dir.filePath("claiming.png");
+  QString claimingGreyPng = dir.filePath("claiming-grey.png");
+  QString claimingInterlacedPng = dir.filePath("claiming-interlaced.png");
+  QString claimingGif = dir.filePath("claiming.gif");
+  QString claimingInterlacedGif = dir.filePath("claiming-interlaced.gif");
+  QString claimingRunLengthBmp = dir.filePath("claiming-rle.bmp");
   QString squareBmp = dir.filePath("square.bmp");
 };
 
@@ -108,15 +228,15 @@ void writeFaceFolder(const QString& folder, const QString& picture, const QStrin
 }
 
 // Case 0: whole baseline files; 1: the same with a whole progressive face0a;
-// 2: small files claiming the size, face0a progressive.
+// 2: small JPEG files claiming the size, face0a progressive; 3: small RGB
+// PNG files, face0a grey; 4: small GIF files; 5: small run-length BMPs.
 void TrainingRunOverFortyFaceFilesClaiming16384x4096(benchmark::State& state) {
-  const Pictures& pictures = Pictures::get();
+  const Pictures& p = Pictures::get();
+  const std::pair<QString, QString> files[] = {
+      {p.wideJpeg, p.wideJpeg},     {p.wideJpeg, p.wideProgressiveJpeg}, {p.claimingJpeg, p.claimingProgressiveJpeg},
+      {p.claimingPng, p.claimingGreyPng}, {p.claimingGif, p.claimingGif},       {p.claimingRunLengthBmp, p.claimingRunLengthBmp}};
+  const auto& [picture, first] = files[state.range(0)];
   QTemporaryDir folder;
-  const bool claiming = state.range(0) == 2;
-  const QString picture = claiming ? pictures.claimingJpeg : pictures.wideJpeg;
-  const QString first = state.range(0) == 0 ? picture
-                        : claiming          ? pictures.claimingProgressiveJpeg
-                                            : pictures.wideProgressiveJpeg;
   writeFaceFolder(folder.path(), picture, first);
   QuietMessageBox messages;
   for (auto _ : state) {
@@ -127,7 +247,7 @@ void TrainingRunOverFortyFaceFilesClaiming16384x4096(benchmark::State& state) {
     benchmark::DoNotOptimize(session.faceCount());
   }
 }
-BENCHMARK(TrainingRunOverFortyFaceFilesClaiming16384x4096)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(TrainingRunOverFortyFaceFilesClaiming16384x4096)->DenseRange(0, 5)->Unit(benchmark::kMillisecond);
 
 // Runs a command to its end, its output thrown away, and prints the largest
 // resident memory it had, in kilobytes. The kernel counts a child's peak from
@@ -167,14 +287,17 @@ void reportPeak(benchmark::State& state, const QString& program, const QStringLi
 }
 
 // Case 0: the whole baseline file; 1: whole progressive; 2: small claiming
-// file; 3: small claiming progressive file.
+// file; 3: small claiming progressive file; 4: small RGB PNG; 5: small
+// interlaced PNG; 6: small GIF; 7: small interlaced GIF; 8: small
+// run-length BMP.
 void TavroFacesPeakMemoryOnAProbeClaiming16384x4096(benchmark::State& state) {
-  const Pictures& pictures = Pictures::get();
-  const QString probes[] = {pictures.wideJpeg, pictures.wideProgressiveJpeg, pictures.claimingJpeg,
-                            pictures.claimingProgressiveJpeg};
-  reportPeak(state, QStringLiteral(TAVRO_FACES_PATH), {"--faces", pictures.ordinaryFaces.path(), probes[state.range(0)]});
+  const Pictures& p = Pictures::get();
+  const QString probes[] = {p.wideJpeg,    p.wideProgressiveJpeg,   p.claimingJpeg,
+                            p.claimingProgressiveJpeg, p.claimingPng, p.claimingInterlacedPng,
+                            p.claimingGif, p.claimingInterlacedGif, p.claimingRunLengthBmp};
+  reportPeak(state, QStringLiteral(TAVRO_FACES_PATH), {"--faces", p.ordinaryFaces.path(), probes[state.range(0)]});
 }
-BENCHMARK(TavroFacesPeakMemoryOnAProbeClaiming16384x4096)->DenseRange(0, 3)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(TavroFacesPeakMemoryOnAProbeClaiming16384x4096)->DenseRange(0, 8)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Case 0: the 16384 x 4096 JPEG, decoded straight to grey; 1: the
 // 8192 x 8192 BMP, which Qt decodes in colour before it turns grey.
