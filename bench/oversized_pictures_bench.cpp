@@ -17,6 +17,7 @@
 #include <QDataStream>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QImageWriter>
@@ -296,6 +297,7 @@ void TavroFacesPeakMemoryOnAProbeClaiming16384x4096(benchmark::State& state) {
                             p.claimingProgressiveJpeg, p.claimingPng, p.claimingInterlacedPng,
                             p.claimingGif, p.claimingInterlacedGif, p.claimingRunLengthBmp};
   reportPeak(state, QStringLiteral(TAVRO_FACES_PATH), {"--faces", p.ordinaryFaces.path(), probes[state.range(0)]});
+  state.counters["file_KB"] = static_cast<double>(QFileInfo(probes[state.range(0)]).size()) / 1024.0;
 }
 BENCHMARK(TavroFacesPeakMemoryOnAProbeClaiming16384x4096)->DenseRange(0, 8)->Unit(benchmark::kMillisecond)->UseRealTime();
 

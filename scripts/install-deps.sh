@@ -7,7 +7,7 @@ packages=(
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev
   libopencv-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  libjpeg62-turbo-dev libgif-dev  # the picture loader decodes and checks JPEG and GIF itself
+  libjpeg62-turbo-dev libpng-dev zlib1g-dev libgif-dev  # the picture loader decodes and checks JPEG, PNG and GIF itself
   xvfb xauth
   imagemagick  # draws the picture of the tavro-edges example
   desktop-file-utils appstream man-db  # the installed-layout check: validators, manual pages

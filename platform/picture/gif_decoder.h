@@ -1,7 +1,7 @@
 #pragma once
-// GIF decoding with giflib for a box that shows only a picture's top-left
-// corner. The file is walked to its trailer, since a GIF must be complete,
-// but of its first picture only the rows the corner reaches are decoded.
+// GIF decoding with giflib. The file is walked to its trailer, since a GIF
+// must be complete, but of its first picture only the rows a box's corner
+// reaches are decoded when only the corner is needed.
 //
 // The pixels are those Qt's own GIF reader shows for the first picture: a
 // picture the size of the logical screen (of the picture's own extent when

@@ -27,14 +27,14 @@ constexpr qint64 kMaxUnseekableBytes = kMaxPicturePixels * 4 + 1024 * 1024;
 // picture box needs; a null picture leaves the file to Qt.
 using OwnDecoder = QImage (*)(QIODevice&, const QString&, const PictureLoadOptions&);
 
-template <QImage (*decode)(QIODevice&, const QString&, const PictureLoadOptions&)>
-QImage decodeCorner(QIODevice& device, const QString& name, const PictureLoadOptions& options) {
-  return options.corner.isEmpty() ? QImage() : decode(device, name, options);
+QImage decodePngCorner(QIODevice& device, const QString& name, const PictureLoadOptions& options) {
+  return options.corner.isEmpty() ? QImage() : decodePng(device, name, options);
 }
 
 // The formats Qt decodes once the loader knows the file is whole: by the
 // first bytes, as Qt's own readers recognise them. Qt refuses a cut PNG or
-// PBM/PGM/PPM file by itself; BMP and GIF are checked first.
+// PBM/PGM/PPM file by itself; a BMP is checked first. The loader decodes
+// GIF and run-length BMP files itself, and a PNG for a box.
 struct QtFormat {
   QByteArray signature;
   const char* format;
@@ -45,9 +45,9 @@ struct QtFormat {
 const QtFormat* qtFormatOf(const QByteArray& head) {
   static const QtFormat formats[] = {
       {QByteArrayLiteral("BM"), "bmp", checkBmpIsWhole, decodeRunLengthBmp},
-      {QByteArrayLiteral("GIF87a"), "gif", checkGifIsWhole, decodeCorner<decodeGif>},
-      {QByteArrayLiteral("GIF89a"), "gif", checkGifIsWhole, decodeCorner<decodeGif>},
-      {QByteArrayLiteral("\x89PNG\r\n\x1a\n"), "png", nullptr, decodeCorner<decodePng>},
+      {QByteArrayLiteral("GIF87a"), "gif", nullptr, decodeGif},
+      {QByteArrayLiteral("GIF89a"), "gif", nullptr, decodeGif},
+      {QByteArrayLiteral("\x89PNG\r\n\x1a\n"), "png", nullptr, decodePngCorner},
       {QByteArrayLiteral("P1"), "pbm", nullptr},
       {QByteArrayLiteral("P4"), "pbm", nullptr},
       {QByteArrayLiteral("P2"), "pgm", nullptr},

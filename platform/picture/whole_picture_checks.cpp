@@ -2,11 +2,9 @@
 
 #include <QIODevice>
 #include <algorithm>
-#include <vector>
 
 #include "platform/picture/bmp_header.h"
 #include "platform/picture/bmp_run_length.h"
-#include "platform/picture/gif_walk.h"
 #include "platform/picture/picture_refusal.h"
 
 namespace tavro {
@@ -50,15 +48,6 @@ void checkBmpIsWhole(QIODevice& device, const QString& name) {
     refuseInvalidPicture(name, QStringLiteral("holds %1 of the %2 bytes of pixel data its header declares")
                                    .arg(held)
                                    .arg(declared));
-}
-
-void checkGifIsWhole(QIODevice& device, const QString& name) {
-  const PositionKeeper keeper(device);
-  GifWalk walk(device, name);
-  walk.walkToTheTrailer([&walk] {
-    std::vector<GifPixelType> row(static_cast<std::size_t>(walk.file().Image.Width));
-    for (int y = 0; y < walk.file().Image.Height; ++y) walk.readRow(row.data());
-  });
 }
 
 }  // namespace tavro

@@ -1,8 +1,8 @@
 #pragma once
-// Whether a BMP or GIF file holds the whole picture it declares. Qt's
-// readers turn a cut file into a picture without a word (rows never read
-// stay as they were), so the loader checks the file before they decode it.
-// Each check reads from the device's position and returns it there; the
+// Whether a BMP file holds the whole picture it declares. Qt's reader turns
+// a cut file into a picture without a word (rows never read stay as they
+// were), so the loader checks the file before it decodes it.
+// The check reads from the device's position and returns it there; the
 // device must allow seeking. A file that is not whole is refused with
 // "Invalid picture: NAME ..." (tavro::Error(Platform)).
 
@@ -15,9 +15,5 @@ namespace tavro {
 // The pixel data the header declares lies in the file: every row of an
 // uncompressed picture, a run-length stream up to its end.
 void checkBmpIsWhole(QIODevice& device, const QString& name);
-
-// Every block up to the trailer lies in the file, and the first picture
-// (the one shown) decodes to its last pixel.
-void checkGifIsWhole(QIODevice& device, const QString& name);
 
 }  // namespace tavro
