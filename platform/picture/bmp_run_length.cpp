@@ -125,9 +125,11 @@ void readColourTable(QIODevice& device, qint64 start, const BmpHeader& header, Q
 
 }  // namespace
 
-bool walkRunLengthStream(QIODevice& device, const BmpHeader& header, QImage* picture) {
+void walkRunLengthStream(QIODevice& device, qint64 start, const BmpHeader& header, QImage* picture, const QString& name) {
+  const qint64 dataStart = start + header.dataOffset;
   ByteReader in(device);
-  return RunLengthWalk(header, picture).walk(in);
+  if (dataStart > device.size() || !device.seek(dataStart) || !RunLengthWalk(header, picture).walk(in))
+    refuseInvalidPicture(name, QStringLiteral("ends before its run-length pixel data does"));
 }
 
 QImage decodeRunLengthBmp(QIODevice& device, const QString& name, const PictureLoadOptions& options) {
@@ -141,12 +143,10 @@ QImage decodeRunLengthBmp(QIODevice& device, const QString& name, const PictureL
   checkDeclaredSize(name, header.width, rows);
   const QSize whole(static_cast<int>(header.width), static_cast<int>(rows));
   QImage picture(options.corner.isEmpty() ? whole : whole.boundedTo(options.corner), QImage::Format_Indexed8);
-  if (picture.isNull()) refusePicture(QStringLiteral("Picture too large: %1 cannot be held in memory").arg(name));
+  if (picture.isNull()) refuseUnallocatedPicture(name);
   picture.fill(0);
   readColourTable(device, start, header, picture, name);
-  const qint64 dataStart = start + header.dataOffset;
-  if (dataStart > device.size() || !device.seek(dataStart) || !walkRunLengthStream(device, header, &picture))
-    refuseInvalidPicture(name, QStringLiteral("ends before its run-length pixel data does"));
+  walkRunLengthStream(device, start, header, &picture, name);
   return picture;
 }
 

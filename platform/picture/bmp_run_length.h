@@ -18,11 +18,12 @@ class QIODevice;
 
 namespace tavro {
 
-// Walks a run-length stream from the device's position, drawing the pixels
-// that fall inside `picture` (the top-left corner of the whole) when one is
-// given. Returns whether the stream ends (end of bitmap, or the end of its
-// last row) within the device.
-bool walkRunLengthStream(QIODevice& device, const BmpHeader& header, QImage* picture);
+// Walks the run-length stream of the BMP that starts at `start`, drawing
+// the pixels that fall inside `picture` (the top-left corner of the whole)
+// when one is given. Refuses the file ("Invalid picture: NAME ends before
+// its run-length pixel data does") unless the stream ends (end of bitmap,
+// or the end of its last row) within the device.
+void walkRunLengthStream(QIODevice& device, qint64 start, const BmpHeader& header, QImage* picture, const QString& name);
 
 // Decodes the BMP that starts at the device's position if it is run-length
 // coded, the top-left part options.corner reaches (all of it when the

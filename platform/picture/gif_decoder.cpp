@@ -102,7 +102,7 @@ class GifDecoder {
     const int transparent = walk_.transparentIndex();
     picture_ = QImage(corner_.isEmpty() ? screen : screen.boundedTo(corner_),
                       transparent >= 0 ? QImage::Format_ARGB32 : QImage::Format_RGB32);
-    if (picture_.isNull()) refusePicture(QStringLiteral("Picture too large: %1 cannot be held in memory").arg(name_));
+    if (picture_.isNull()) refuseUnallocatedPicture(name_);
     picture_.fill(0u);
     const ColorMapObject* screenColours = walk_.file().SColorMap;
     const int screenColourCount = 2 << (screenFlags_ & 7);

@@ -194,7 +194,7 @@ class JpegDecoder {
     const bool grey = options_.grey || info_.out_color_space == JCS_GRAYSCALE;
     picture_ = QImage(size, grey ? QImage::Format_Grayscale8 : QImage::Format_RGB32);
     if (picture_.isNull())
-      refusePicture(QStringLiteral("Picture too large: %1 cannot be held in memory").arg(name_));
+      refuseUnallocatedPicture(name_);
     row_.assign(info_.output_width, 0);
   }
 

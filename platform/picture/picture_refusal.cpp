@@ -11,6 +11,10 @@ void refuseInvalidPicture(const QString& name, const QString& what) {
   refusePicture(QStringLiteral("Invalid picture: %1 %2").arg(name, what));
 }
 
+void refuseUnallocatedPicture(const QString& name) {
+  refusePicture(QStringLiteral("Picture too large: %1 cannot be held in memory").arg(name));
+}
+
 void checkDeclaredSize(const QString& name, qint64 width, qint64 height) {
   const bool tooWide = width > kMaxPictureSide || height > kMaxPictureSide;
   if (tooWide || width * height > kMaxPicturePixels)

@@ -9,6 +9,8 @@ namespace tavro {
 [[noreturn]] void refusePicture(const QString& message);
 // "Invalid picture: NAME " + what.
 [[noreturn]] void refuseInvalidPicture(const QString& name, const QString& what);
+// "Picture too large: NAME cannot be held in memory", when an allocation fails.
+[[noreturn]] void refuseUnallocatedPicture(const QString& name);
 // Refuses a declared size beyond the loader's limits ("Picture too large: ...").
 void checkDeclaredSize(const QString& name, qint64 width, qint64 height);
 

@@ -75,7 +75,7 @@ class PngDecoder {
   PngDecoder& operator=(const PngDecoder&) = delete;
 
   QImage decode() {
-    if (png_ == nullptr) refusePicture(QStringLiteral("Picture too large: %1 cannot be held in memory").arg(name_));
+    if (png_ == nullptr) refuseUnallocatedPicture(name_);
     if (!decodeOrRefuse())
       refuseInvalidPicture(name_, QStringLiteral("is damaged or cut short (%1)").arg(QString::fromUtf8(callbacks_.message)));
     if (picture_.height() < static_cast<int>(png_get_image_height(png_, info_))) checkTheChunkLeftOpen();
@@ -194,7 +194,7 @@ class PngDecoder {
   void allocate(QImage::Format format) {
     const QSize whole(static_cast<int>(png_get_image_width(png_, info_)), static_cast<int>(png_get_image_height(png_, info_)));
     picture_ = QImage(options_.corner.isEmpty() ? whole : whole.boundedTo(options_.corner), format);
-    if (picture_.isNull()) refusePicture(QStringLiteral("Picture too large: %1 cannot be held in memory").arg(name_));
+    if (picture_.isNull()) refuseUnallocatedPicture(name_);
     png_bytep alphas = nullptr;
     int alphaCount = 0;
     png_color_16p transparent = nullptr;

@@ -35,14 +35,9 @@ void checkBmpIsWhole(QIODevice& device, const QString& name) {
   const qint64 rows = header.height < 0 ? -header.height : header.height;
   checkDeclaredSize(name, header.width, rows);
 
-  const qint64 dataStart = keeper.position() + header.dataOffset;
-  const qint64 held = std::max<qint64>(0, device.size() - dataStart);
-  if (header.compression == kBmpRunLength8 || header.compression == kBmpRunLength4) {
-    device.seek(std::min(dataStart, device.size()));
-    if (!walkRunLengthStream(device, header, nullptr))
-      refuseInvalidPicture(name, QStringLiteral("ends before its run-length pixel data does"));
-    return;
-  }
+  if (header.compression == kBmpRunLength8 || header.compression == kBmpRunLength4)
+    return walkRunLengthStream(device, keeper.position(), header, nullptr, name);
+  const qint64 held = std::max<qint64>(0, device.size() - keeper.position() - header.dataOffset);
   const qint64 declared = (header.width * header.bitsPerPixel + 31) / 32 * 4 * rows;
   if (held < declared)
     refuseInvalidPicture(name, QStringLiteral("holds %1 of the %2 bytes of pixel data its header declares")
