@@ -125,7 +125,8 @@ void readColourTable(QIODevice& device, qint64 start, const BmpHeader& header, Q
 
 }  // namespace
 
-void walkRunLengthStream(QIODevice& device, qint64 start, const BmpHeader& header, QImage* picture, const QString& name) {
+void walkRunLengthStream(QIODevice& device, qint64 start, const BmpHeader& header, QImage* picture,
+                         const QString& name) {
   const qint64 dataStart = start + header.dataOffset;
   ByteReader in(device);
   if (dataStart > device.size() || !device.seek(dataStart) || !RunLengthWalk(header, picture).walk(in))

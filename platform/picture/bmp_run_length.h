@@ -23,7 +23,8 @@ namespace tavro {
 // when one is given. Refuses the file ("Invalid picture: NAME ends before
 // its run-length pixel data does") unless the stream ends (end of bitmap,
 // or the end of its last row) within the device.
-void walkRunLengthStream(QIODevice& device, qint64 start, const BmpHeader& header, QImage* picture, const QString& name);
+void walkRunLengthStream(QIODevice& device, qint64 start, const BmpHeader& header, QImage* picture,
+                         const QString& name);
 
 // Decodes the BMP that starts at the device's position if it is run-length
 // coded, the top-left part options.corner reaches (all of it when the

@@ -47,7 +47,9 @@ class RowPlacement {
   void next() {
     if (!shown()) return;
     switch (pass_) {
-      case 0: y_ += 1; break;
+      case 0:
+        y_ += 1;
+        break;
       case 1:
         y_ += 8;
         if (y_ > bottom_ && startPass(2, 4) && startPass(2, 2)) startPass(0, 1);
@@ -60,7 +62,8 @@ class RowPlacement {
         y_ += 4;
         if (y_ > bottom_) startPass(4, 1);
         break;
-      default: y_ += 2;
+      default:
+        y_ += 2;
     }
   }
 
@@ -80,13 +83,17 @@ class RowPlacement {
   int y_;
 };
 
+// The logical screen's flags: their low bits give the size of its colour
+// table, which the library keeps only when the table is there.
+quint8 screenFlags(QIODevice& device) {
+  const QByteArray head = device.peek(kScreenFlagsAt + 1);
+  return head.size() > kScreenFlagsAt ? static_cast<quint8>(head[kScreenFlagsAt]) : 0;
+}
+
 class GifDecoder {
  public:
   GifDecoder(QIODevice& device, const QString& name, const PictureLoadOptions& options)
-      : name_(name),
-        corner_(options.corner),
-        screenFlags_(static_cast<quint8>(device.peek(kScreenFlagsAt + 1).leftJustified(kScreenFlagsAt + 1, '\0').at(kScreenFlagsAt))),
-        walk_(device, name) {}
+      : name_(name), corner_(options.corner), screenFlags_(screenFlags(device)), walk_(device, name) {}
 
   QImage decode() {
     walk_.walkToTheTrailer([this] { readFirstPicture(); });
@@ -109,7 +116,8 @@ class GifDecoder {
     const bool ownColours = first.ColorMap != nullptr;
     const auto colours = colourTable(ownColours ? first.ColorMap : screenColours,
                                      ownColours ? first.ColorMap->ColorCount : screenColourCount, transparent);
-    const bool coversScreen = first.Left == 0 && first.Top == 0 && first.Width >= screen.width() && first.Height >= screen.height();
+    const bool coversScreen =
+        first.Left == 0 && first.Top == 0 && first.Width >= screen.width() && first.Height >= screen.height();
     if (!coversScreen && transparent >= 0)
       picture_.fill(colours[static_cast<std::size_t>(transparent)]);
     else if (!coversScreen && screenColours != nullptr)
@@ -121,7 +129,8 @@ class GifDecoder {
   // screen has no width or no height.
   QSize screenShown(const GifImageDesc& picture) const {
     const auto side = [](int screen, int extent) { return screen > 0 ? screen : extent; };
-    return {side(walk_.file().SWidth, picture.Left + picture.Width), side(walk_.file().SHeight, picture.Top + picture.Height)};
+    return {side(walk_.file().SWidth, picture.Left + picture.Width),
+            side(walk_.file().SHeight, picture.Top + picture.Height)};
   }
 
   // Qt's colour for each index: the table's colour, transparent white
@@ -144,9 +153,8 @@ class GifDecoder {
 
   void readRows(const GifImageDesc& first, QSize screen, const std::array<QRgb, 256>& colours, bool transparent) {
     const int left = first.Left;
-    if (left >= picture_.width()) return;  // nothing of it in the corner
-    const int shownWidth = std::max(0, std::min(first.Width, picture_.width() - left));
-    const int repeatedWidth = std::max(0, std::min(std::min(left + first.Width, screen.width()), picture_.width()) - left);
+    if (left >= picture_.width()) return;                                   // nothing of it in the corner
+    const int shownWidth = std::min(first.Width, picture_.width() - left);  // the corner lies within the screen
     std::vector<GifPixelType> row(static_cast<std::size_t>(first.Width));
     RowPlacement placement(first, screen);
     for (int r = 0; r < first.Height && !placement.allBelow(picture_.height()); ++r, placement.next()) {
@@ -157,7 +165,7 @@ class GifDecoder {
       for (int x = 0; x < shownWidth; ++x) out[x] = colours[row[static_cast<std::size_t>(x)]];
       for (int below = 1; below <= placement.repeats(transparent) && y + below < picture_.height(); ++below)
         std::memcpy(reinterpret_cast<QRgb*>(picture_.scanLine(y + below)) + left, out,
-                    static_cast<std::size_t>(repeatedWidth) * sizeof(QRgb));
+                    static_cast<std::size_t>(shownWidth) * sizeof(QRgb));
     }
   }
 

@@ -39,7 +39,8 @@ void GifWalk::walkToTheTrailer(const std::function<void()>& readFirstPicture) {
       const GifImageDesc& picture = gif_->Image;
       rowsLeft_ = picture.Height;
       if (!firstPictureSeen_) {
-        if (picture.Width <= 0 || picture.Height <= 0) refuseInvalidPicture(name_, QStringLiteral("holds an empty picture"));
+        if (picture.Width <= 0 || picture.Height <= 0)
+          refuseInvalidPicture(name_, QStringLiteral("holds an empty picture"));
         checkDeclaredSize(name_, picture.Width, picture.Height);
         firstPictureSeen_ = true;
         readFirstPicture();
@@ -89,7 +90,8 @@ void GifWalk::check(int result) {
 }
 
 void GifWalk::refuse(int error) {
-  refuseInvalidPicture(name_, QStringLiteral("is cut short or damaged (%1)").arg(QString::fromUtf8(GifErrorString(error))));
+  refuseInvalidPicture(name_,
+                       QStringLiteral("is cut short or damaged (%1)").arg(QString::fromUtf8(GifErrorString(error))));
 }
 
 }  // namespace tavro

@@ -5,10 +5,10 @@
 
 #include <QByteArray>
 #include <QColorSpace>
-#include <QtEndian>
 #include <QIODevice>
 #include <QPointF>
 #include <QSysInfo>
+#include <QtEndian>
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -77,7 +77,8 @@ class PngDecoder {
   QImage decode() {
     if (png_ == nullptr) refuseUnallocatedPicture(name_);
     if (!decodeOrRefuse())
-      refuseInvalidPicture(name_, QStringLiteral("is damaged or cut short (%1)").arg(QString::fromUtf8(callbacks_.message)));
+      refuseInvalidPicture(name_,
+                           QStringLiteral("is damaged or cut short (%1)").arg(QString::fromUtf8(callbacks_.message)));
     if (picture_.height() < static_cast<int>(png_get_image_height(png_, info_))) checkTheChunkLeftOpen();
     if (colourSpace_.isValid()) picture_.setColorSpace(colourSpace_);
     return std::move(picture_);
@@ -132,7 +133,8 @@ class PngDecoder {
     if (png_get_gAMA(png_, info_, &fileGamma) == 0 || static_cast<float>(fileGamma) <= 0.0f) return;
     const float gamma = 1.0f / static_cast<float>(fileGamma);  // the file gives its encoding exponent
     double white[2], red[2], green[2], blue[2];
-    if (png_get_cHRM(png_, info_, &white[0], &white[1], &red[0], &red[1], &green[0], &green[1], &blue[0], &blue[1]) != 0)
+    if (png_get_cHRM(png_, info_, &white[0], &white[1], &red[0], &red[1], &green[0], &green[1], &blue[0], &blue[1]) !=
+        0)
       colourSpace_ = QColorSpace(QPointF(white[0], white[1]), QPointF(red[0], red[1]), QPointF(green[0], green[1]),
                                  QPointF(blue[0], blue[1]), QColorSpace::TransferFunction::Gamma, gamma);
     if (!colourSpace_.isValid())
@@ -192,7 +194,8 @@ class PngDecoder {
   }
 
   void allocate(QImage::Format format) {
-    const QSize whole(static_cast<int>(png_get_image_width(png_, info_)), static_cast<int>(png_get_image_height(png_, info_)));
+    const QSize whole(static_cast<int>(png_get_image_width(png_, info_)),
+                      static_cast<int>(png_get_image_height(png_, info_)));
     picture_ = QImage(options_.corner.isEmpty() ? whole : whole.boundedTo(options_.corner), format);
     if (picture_.isNull()) refuseUnallocatedPicture(name_);
     png_bytep alphas = nullptr;
@@ -224,7 +227,8 @@ class PngDecoder {
     picture_.setColor(0, qRgb(255, 255, 255));
     picture_.setColor(1, qRgb(0, 0, 0));
     if (transparent != nullptr && transparent->gray <= 1)
-      picture_.setColor(1 - transparent->gray, qRgba(255 * transparent->gray, 255 * transparent->gray, 255 * transparent->gray, 0));
+      picture_.setColor(1 - transparent->gray,
+                        qRgba(255 * transparent->gray, 255 * transparent->gray, 255 * transparent->gray, 0));
   }
 
   void setGreyLevels(png_const_color_16p transparent) {
@@ -267,7 +271,8 @@ class PngDecoder {
     std::memcpy(out, row, std::min(kept, rowBytes));
     // As Qt's reader: an index beyond the palette shows its first colour.
     if (colourType_ == PNG_COLOR_TYPE_PALETTE && picture_.format() == QImage::Format_Indexed8)
-      std::replace_if(out, out + picture_.width(), [this](uchar index) { return index >= picture_.colorCount(); }, uchar{0});
+      std::replace_if(
+          out, out + picture_.width(), [this](uchar index) { return index >= picture_.colorCount(); }, uchar{0});
   }
 
   // libpng checks a chunk's CRC once it has read the chunk to its end, and

@@ -102,9 +102,12 @@ QByteArray pngOf(const PngKind& kind, QSize size) {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png_create_info_struct(png);
   png_set_check_for_invalid_index(png, 0);
-  png_set_write_fn(png, &bytes, [](png_structp p, png_bytep data, size_t length) {
-    static_cast<QByteArray*>(png_get_io_ptr(p))->append(reinterpret_cast<const char*>(data), qsizetype(length));
-  }, nullptr);
+  png_set_write_fn(
+      png, &bytes,
+      [](png_structp p, png_bytep data, size_t length) {
+        static_cast<QByteArray*>(png_get_io_ptr(p))->append(reinterpret_cast<const char*>(data), qsizetype(length));
+      },
+      nullptr);
   png_set_IHDR(png, info, size.width(), size.height(), kind.depth, kind.colourType, kind.interlace,
                PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   // An 8-bit palette short of 256 colours, so that some indices lie beyond it.
@@ -115,16 +118,21 @@ QByteArray pngOf(const PngKind& kind, QSize size) {
     alphas[i] = png_byte(i * 53);
   }
   if (kind.colourType == PNG_COLOR_TYPE_PALETTE) png_set_PLTE(png, info, palette.data(), int(palette.size()));
-  png_color_16 transparent{0, firstSample(0, kind.depth), firstSample(1, kind.depth), firstSample(2, kind.depth), firstSample(0, kind.depth)};
+  png_color_16 transparent{0, firstSample(0, kind.depth), firstSample(1, kind.depth), firstSample(2, kind.depth),
+                           firstSample(0, kind.depth)};
   const bool indexed = kind.colourType == PNG_COLOR_TYPE_PALETTE;
   if (kind.transparentColour)
-    png_set_tRNS(png, info, indexed ? alphas.data() : nullptr, indexed ? int(alphas.size()) : 0, indexed ? nullptr : &transparent);
-  if (kind.colourChunk == PngKind::Gamma || kind.colourChunk == PngKind::GammaAndPrimaries) png_set_gAMA(png, info, 0.6);
-  if (kind.colourChunk == PngKind::GammaAndPrimaries) png_set_cHRM(png, info, 0.3127, 0.329, 0.64, 0.33, 0.21, 0.71, 0.15, 0.06);
+    png_set_tRNS(png, info, indexed ? alphas.data() : nullptr, indexed ? int(alphas.size()) : 0,
+                 indexed ? nullptr : &transparent);
+  if (kind.colourChunk == PngKind::Gamma || kind.colourChunk == PngKind::GammaAndPrimaries)
+    png_set_gAMA(png, info, 0.6);
+  if (kind.colourChunk == PngKind::GammaAndPrimaries)
+    png_set_cHRM(png, info, 0.3127, 0.329, 0.64, 0.33, 0.21, 0.71, 0.15, 0.06);
   if (kind.colourChunk == PngKind::Srgb) png_set_sRGB(png, info, PNG_sRGB_INTENT_PERCEPTUAL);
   const QByteArray profile = QColorSpace(QColorSpace::AdobeRgb).iccProfile();
   if (kind.colourChunk == PngKind::Profile)
-    png_set_iCCP(png, info, "Adobe", 0, reinterpret_cast<png_const_bytep>(profile.constData()), png_uint_32(profile.size()));
+    png_set_iCCP(png, info, "Adobe", 0, reinterpret_cast<png_const_bytep>(profile.constData()),
+                 png_uint_32(profile.size()));
   if (kind.oneDataChunk) png_set_compression_buffer_size(png, 1 << 24);
   png_write_info(png, info);
   const std::size_t rowBytes = png_get_rowbytes(png, info);
@@ -148,8 +156,12 @@ QByteArray pngOf(const PngKind& kind, QSize size) {
 QByteArray runLengthBmp(const QImage& picture, bool fourBit, int skippedRows = 0, int skippedColumns = 0) {
   const int colours = fourBit ? 16 : 256;
   QByteArray data;
-  const auto put = [&data](std::initializer_list<int> bytes) { for (const int b : bytes) data.append(char(b)); };
-  const auto level = [&](int x, int y) { return qGreen(picture.pixel(x, picture.height() - 1 - y)) >> (fourBit ? 4 : 0); };
+  const auto put = [&data](std::initializer_list<int> bytes) {
+    for (const int b : bytes) data.append(char(b));
+  };
+  const auto level = [&](int x, int y) {
+    return qGreen(picture.pixel(x, picture.height() - 1 - y)) >> (fourBit ? 4 : 0);
+  };
   for (int rows = skippedRows; rows > 0; rows -= std::min(rows, 255)) put({0, 2, 0, std::min(rows, 255)});
   for (int y = skippedRows; y < picture.height(); ++y, put({0, 0})) {
     for (int x = 0, width = picture.width() - skippedColumns; x < width;) {
@@ -417,16 +429,18 @@ void expectCornersShowWhatQtShows(const QByteArray& bytes, const std::string& wh
   const QImage whole = readByQt(bytes);
   for (const QSize corner : {QSize(101, 101), QSize(157, 117), QSize(30, 5), QSize(400, 400)}) {
     const QImage clipped = loadBytes(bytes, {corner});
-    EXPECT_EQ(clipped, whole.copy(QRect(QPoint(0, 0), corner.boundedTo(whole.size())))) << what << " " << corner.width();
+    EXPECT_EQ(clipped, whole.copy(QRect(QPoint(0, 0), corner.boundedTo(whole.size()))))
+        << what << " " << corner.width();
     EXPECT_EQ(clipped.colorSpace(), whole.colorSpace()) << what;
   }
 }
 
 TEST(PictureLoaderCorner, APngCornerIsWhatQtsReaderShowsForEveryKindOfPng) {
   for (const PngKind& kind : kPngKinds)
-    expectCornersShowWhatQtShows(pngOf(kind, QSize(140, 110)), "PNG type " + std::to_string(kind.colourType) + " depth " +
-                                                                  std::to_string(kind.depth) + (kind.transparentColour ? " tRNS" : "") +
-                                                                  (kind.interlace ? " interlaced" : ""));
+    expectCornersShowWhatQtShows(pngOf(kind, QSize(140, 110)), "PNG type " + std::to_string(kind.colourType) +
+                                                                   " depth " + std::to_string(kind.depth) +
+                                                                   (kind.transparentColour ? " tRNS" : "") +
+                                                                   (kind.interlace ? " interlaced" : ""));
 }
 
 // Qt's reader fills RGBA64 rows with the RGB samples of a 16-bit picture
@@ -437,9 +451,15 @@ TEST(PictureLoaderCorner, A16BitPngWithATransparentColourShowsItsOwnColours) {
   ASSERT_EQ(clipped.size(), QSize(30, 20));
   for (int y = 0; y < 20; ++y)
     for (int x = 0; x < 30; ++x) {
-      const auto sample = [&](int channel) { return quint16(quint8(7 * (6 * x + 2 * channel) + 13 * y) << 8 | quint8(7 * (6 * x + 2 * channel + 1) + 13 * y)); };
-      const bool clear = sample(0) == firstSample(0, 16) && sample(1) == firstSample(1, 16) && sample(2) == firstSample(2, 16);
-      ASSERT_EQ(clipped.pixelColor(x, y).rgba64(), QRgba64::fromRgba64(sample(0), sample(1), sample(2), clear ? 0 : 0xffff)) << x << "," << y;
+      const auto sample = [&](int channel) {
+        return quint16(quint8(7 * (6 * x + 2 * channel) + 13 * y) << 8 |
+                       quint8(7 * (6 * x + 2 * channel + 1) + 13 * y));
+      };
+      const bool clear =
+          sample(0) == firstSample(0, 16) && sample(1) == firstSample(1, 16) && sample(2) == firstSample(2, 16);
+      ASSERT_EQ(clipped.pixelColor(x, y).rgba64(),
+                QRgba64::fromRgba64(sample(0), sample(1), sample(2), clear ? 0 : 0xffff))
+          << x << "," << y;
     }
 }
 
@@ -458,7 +478,8 @@ TEST(PictureLoaderCorner, AGifCornerIsWhatQtsReaderShowsOfTheFirstPicture) {
   for (const GifLayout& layout : layouts)
     expectCornersShowWhatQtShows(greenAsGif(picture, layout), "GIF at " + std::to_string(layout.at.x()));
   // Interlaced pictures too short for all four passes.
-  for (const int rows : {1, 2, 3, 4, 5}) expectCornersShowWhatQtShows(greenAsGif(detailedPicture(120, rows), {.interlaced = true}), "GIF rows");
+  for (const int rows : {1, 2, 3, 4, 5})
+    expectCornersShowWhatQtShows(greenAsGif(detailedPicture(120, rows), {.interlaced = true}), "GIF rows");
 }
 
 TEST(PictureLoaderCorner, ARunLengthBmpShowsWhatQtsReaderShowsAndItsFirstColourWhereSkipped) {
@@ -484,7 +505,8 @@ TEST(PictureLoaderCorner, ARunLengthBmpShowsWhatQtsReaderShowsAndItsFirstColourW
 TEST(PictureLoaderCorner, RefusesACutOrDamagedPartThatIsReadAndNothingElse) {
   const QImage picture = detailedPicture(300, 240);
   const QByteArray png = encoded(picture, "PNG"), gif = encoded(picture, "GIF"), rle = runLengthBmp(picture, false);
-  const QByteArray oneChunk = pngOf({.colourType = PNG_COLOR_TYPE_RGB, .depth = 8, .oneDataChunk = true}, picture.size());
+  const QByteArray oneChunk =
+      pngOf({.colourType = PNG_COLOR_TYPE_RGB, .depth = 8, .oneDataChunk = true}, picture.size());
   const qsizetype lastDataByte = oneChunk.size() - 12 - 4 - 1;  // before the IDAT CRC and the IEND chunk
   struct Case {
     const QByteArray& whole;
@@ -496,10 +518,12 @@ TEST(PictureLoaderCorner, RefusesACutOrDamagedPartThatIsReadAndNothingElse) {
                         {png, png.size() * 3 / 10, true, true},  {png, png.size() * 9 / 10, false, false},
                         {png, png.size() * 9 / 10, true, false}, {oneChunk, lastDataByte, true, true},
                         {oneChunk, lastDataByte, false, true},   {gif, gif.size() / 5, false, true},
-                        {gif, gif.size() * 9 / 10, false, true},    {rle, rle.size() * 9 / 10, false, true}};
+                        {gif, gif.size() * 9 / 10, false, true}, {rle, rle.size() * 9 / 10, false, true}};
   for (const Case& c : cases) {
-    QByteArray bytes = c.damaged ? QByteArray(c.whole).replace(c.at, 1, QByteArray(1, char(~c.whole[c.at]))) : c.whole.left(c.at);
-    const std::string what = c.whole.left(4).toStdString() + (c.damaged ? " damaged at " : " cut at ") + std::to_string(c.at);
+    QByteArray bytes =
+        c.damaged ? QByteArray(c.whole).replace(c.at, 1, QByteArray(1, char(~c.whole[c.at]))) : c.whole.left(c.at);
+    const std::string what =
+        c.whole.left(4).toStdString() + (c.damaged ? " damaged at " : " cut at ") + std::to_string(c.at);
     try {
       const QImage clipped = loadBytes(bytes, {QSize(101, 101)});
       EXPECT_FALSE(c.refused) << what << " was loaded";
