@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth
   imagemagick  # draws the picture of the tavro-edges example
+  clang-14 libclang-rt-14-dev  # the fuzz targets: clang, libFuzzer and the sanitizer runtimes
 )
 
 missing=()
