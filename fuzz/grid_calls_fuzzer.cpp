@@ -34,6 +34,10 @@ constexpr long kMaxCells = 183L * 183;
 // grows with the square of the cells: it is asked only of grids this small
 // (long thin ones still reach every 16-bit limit of the segment table).
 constexpr long kMaxTracedCells = 1024;
+// Storing and identifying visit every cell of every stored face (the
+// reference always, the recogniser where its quick paths do not apply), so
+// they are asked only while faces x cells stays below this.
+constexpr long kMaxFaceCells = 1L << 18;
 
 using GridRef = std::shared_ptr<classImageProcessing>;
 
@@ -220,17 +224,24 @@ class GridCalls {
         break;
       }
       case 21: {
-        if (!affordable(recogniser_.imageWidth(), recogniser_.imageHeight())) break;
+        if (!recognisersAffordable()) break;
         const std::string name = std::to_string(in_.ConsumeIntegralInRange<int>(0, 40));
         onRecognisers([&] { recogniser_.addFace(canvas_, name); return std::string(); },
                       [&] { reference_.addFace(canvas_, name); return std::string(); });
         break;
       }
       default:
+        if (!recognisersAffordable()) break;
         onRecognisers([&] { return recogniser_.Identify(canvas_); },
                       [&] { return reference_.Identify(canvas_); });
         break;
     }
+  }
+
+  bool recognisersAffordable() const {
+    const long faces = std::labs(recogniser_.NoOfFaces()) + 1;
+    const long cells = (std::labs(recogniser_.imageWidth()) + 1) * (std::labs(recogniser_.imageHeight()) + 1);
+    return faces * cells <= kMaxFaceCells;
   }
 
   void setVariable() {
