@@ -13,6 +13,7 @@ packages=(
   desktop-file-utils appstream man-db  # the installed-layout check: validators, manual pages
   dpkg-dev file  # cpack -G DEB works out the library dependencies
   librsvg2-bin  # scripts/render-icons.sh
+  clang-14 libclang-rt-14-dev  # the fuzz targets: clang, libFuzzer and the sanitizer runtimes
 )
 
 missing=()

@@ -13,3 +13,5 @@ for preset in default asan; do
   echo "== $preset: tests"
   ctest --preset "$preset"
 done
+# The fuzz targets: every corpus input, then a bounded run of each.
+bash scripts/fuzz.sh

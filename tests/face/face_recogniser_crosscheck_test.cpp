@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "face/face_recogniser.h"
+#include "tests/face/call_outcome.h"
 #include "tests/face/reference_recogniser.h"
 #include "tests/imaging/fake_picture_surface.h"
 
@@ -20,28 +21,6 @@ namespace tavro {
 namespace {
 
 using GridRef = std::shared_ptr<classImageProcessing>;
-
-// A returned name, or the kind and text of an error.
-struct Outcome {
-  bool failed = false;
-  ErrorKind kind = ErrorKind::Platform;
-  std::string text;
-  bool operator==(const Outcome&) const = default;
-};
-
-template <class Action>
-Outcome outcomeOf(Action&& action) {
-  try {
-    return {false, ErrorKind::Platform, action()};
-  } catch (const Error& e) {
-    return {true, e.kind(), e.what()};
-  }
-}
-
-std::ostream& operator<<(std::ostream& out, const Outcome& o) {
-  if (o.failed) return out << "error " << static_cast<int>(o.kind) << " \"" << o.text << "\"";
-  return out << "name \"" << o.text << "\"";
-}
 
 // How a picture is made; two surfaces made from one recipe are identical.
 struct PictureRecipe {
