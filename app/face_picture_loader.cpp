@@ -30,16 +30,6 @@ bool FacePictureLoader::loadFace2(PictureBoxModel& target, const QString& pictur
   }
 }
 
-bool FacePictureLoader::loadFace2(PictureBoxModel& target, QIODevice& picture, const QString& name) {
-  try {
-    target.setPicture(loadPicture(picture, name, PictureLoadOptions{target.drawingArea()}));
-    return true;
-  } catch (const std::exception& e) {
-    messages_.show(QStringLiteral("frmMain/loadFace2/") + QString::fromStdString(e.what()));
-    return false;
-  }
-}
-
 bool FacePictureLoader::loadIfPresent(PictureBoxModel& target, const QString& path) {
   // Only an ordinary file counts; a name that leads to nothing else is
   // skipped without a word, one the system cannot look up is reported.

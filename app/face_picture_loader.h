@@ -7,8 +7,6 @@
 #include <QString>
 #include <cstdint>
 
-class QIODevice;
-
 #include "platform/picture/message_box.h"
 #include "platform/picture/picture_box_model.h"
 
@@ -23,9 +21,6 @@ class FacePictureLoader {
   bool loadFace(std::int16_t faceNumber, std::int16_t pictureLetterIndex, PictureBoxModel& target);
   // Loads the file into the target when it exists; the path is used as given.
   bool loadFace2(PictureBoxModel& target, const QString& pictureFile);
-  // The same for a picture file the caller has opened (one whose name Qt
-  // cannot hold, opened by its bytes); name is what messages call it.
-  bool loadFace2(PictureBoxModel& target, QIODevice& picture, const QString& name);
 
   const QString& programDirectory() const { return programDirectory_; }
 

@@ -46,16 +46,8 @@ int RecognitionSession::trainDatabase() {
 }
 
 Identification RecognitionSession::identify(const QString& probePath) {
-  return identifyWorkSurface(loader_.loadFace2(pic0_, probePath));
-}
-
-Identification RecognitionSession::identify(QIODevice* probe, const QString& probeName) {
-  return identifyWorkSurface(probe != nullptr && loader_.loadFace2(pic0_, *probe, probeName));
-}
-
-Identification RecognitionSession::identifyWorkSurface(bool probeShown) {
   Identification result;
-  result.probeShown = probeShown;
+  result.probeShown = loader_.loadFace2(pic0_, probePath);
   result.faceName = faceRecogniser().Identify(pic0_);
   result.faceNumber = faceNumberFromName(result.faceName);
   result.matchedFaceFile = faceFilePath(loader_.programDirectory(), result.faceNumber, 0);

@@ -48,9 +48,6 @@ class RecognitionSession {
   // Loads the probe into pic0 (when present), identifies what pic0 shows and
   // shows the matched number's "a" file in pic1 (when present).
   Identification identify(const QString& probePath);
-  // The same for a probe the caller has opened (see FacePictureLoader); a
-  // null probe is one that is not there.
-  Identification identify(QIODevice* probe, const QString& probeName);
 
   // The probe of "TEST": five draws of the random source, only the fifth
   // used, rounded ties to even: face0a or face1a.
@@ -71,9 +68,6 @@ class RecognitionSession {
   FacePictureLoader loader_;
   PictureBoxModel& pic0_;
   PictureBoxModel& pic1_;
-  // Identifies what pic0 shows and shows the matched face in pic1.
-  Identification identifyWorkSurface(bool probeShown);
-
   std::unique_ptr<ClassFaceRecogniser> faceRecogniser_;
 };
 

@@ -1,39 +1,25 @@
 #include "platform/files/native_file.h"
 
+#include <dirent.h>
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include "platform/errors.h"
 #include "platform/files/native_names.h"
 
 namespace tavro {
 
-namespace {
-
-bool hasMode(const QString& path, mode_t kind) {
+bool isFolder(const QString& path) {
   struct stat info {};
-  return ::stat(toNativeName(path).constData(), &info) == 0 && (info.st_mode & S_IFMT) == kind;
+  return ::stat(toNativeName(path).constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-}  // namespace
-
-bool isOrdinaryFile(const QString& path) { return hasMode(path, S_IFREG); }
-bool isFolder(const QString& path) { return hasMode(path, S_IFDIR); }
-
-std::unique_ptr<QFile> openForReading(const QString& path) {
-  const int fd = ::open(toNativeName(path).constData(), O_RDONLY | O_CLOEXEC);
-  auto file = std::make_unique<QFile>();
-  if (fd < 0 || !file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-    const int error = fd < 0 ? errno : EIO;
-    if (fd >= 0) ::close(fd);
-    throw Error(ErrorKind::Platform, QStringLiteral("Cannot read %1: %2")
-                                         .arg(displayName(path), QString::fromLocal8Bit(std::strerror(error)))
-                                         .toStdString());
-  }
-  return file;
+QString folderUnreadableReason(const QString& path) {
+  DIR* entries = ::opendir(toNativeName(path).constData());
+  if (entries == nullptr) return QString::fromLocal8Bit(std::strerror(errno));
+  ::closedir(entries);
+  return {};
 }
 
 }  // namespace tavro

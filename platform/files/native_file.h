@@ -1,18 +1,15 @@
 #pragma once
-// Reading files by the bytes of their names (see native_names.h).
+// Folders looked at by the bytes of their names (see native_names.h).
 
-#include <QFile>
 #include <QString>
-#include <memory>
 
 namespace tavro {
 
-// Whether the name, links followed, is an ordinary file / a folder.
-bool isOrdinaryFile(const QString& path);
+// Whether the name, links followed, is a folder.
 bool isFolder(const QString& path);
 
-// The file opened for reading. Throws Error(Platform) "Cannot read NAME:
-// reason" with the system's reason when it cannot be opened.
-std::unique_ptr<QFile> openForReading(const QString& path);
+// The system's reason when the folder's entries cannot be listed; empty
+// when they can.
+QString folderUnreadableReason(const QString& path);
 
 }  // namespace tavro

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "platform/files/native_names.h"
 #include "platform/picture/picture_refusal.h"
 
 namespace tavro {
@@ -18,15 +19,16 @@ bool namesNothing(const QString& path) { return path.isEmpty() || path.contains(
 bool leadsToNothing(int error) { return error == ENOENT || error == ENOTDIR; }
 
 [[noreturn]] void refuseName(int error, const QString& path) {
-  if (leadsToNothing(error)) refusePicture(QStringLiteral("File not found: %1").arg(path));
-  refusePicture(QStringLiteral("%1: %2").arg(qt_error_string(error), path));
+  const QString shown = displayName(path);
+  if (leadsToNothing(error)) refusePicture(QStringLiteral("File not found: %1").arg(shown));
+  refusePicture(QStringLiteral("%1: %2").arg(qt_error_string(error), shown));
 }
 
 }  // namespace
 
 bool ordinaryFileExists(const QString& path) {
   if (namesNothing(path)) return false;
-  const QByteArray name = QFile::encodeName(path);
+  const QByteArray name = toNativeName(path);
   struct stat status {};
   if (::stat(name.constData(), &status) == 0) return S_ISREG(status.st_mode);
   const int error = errno;
@@ -38,18 +40,18 @@ void openPictureFile(QFile& file, const QString& path) {
   if (namesNothing(path)) refuseName(ENOENT, path);
   // Not blocking: a FIFO under a picture's name must not hang the caller
   // before it is found to be no ordinary file.
-  const QByteArray name = QFile::encodeName(path);
+  const QByteArray name = toNativeName(path);
   const int descriptor = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   const int error = errno;
   if (descriptor < 0) refuseName(error, path);
   struct stat status {};
   if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode)) {
     ::close(descriptor);
-    refusePicture(QStringLiteral("Not a file: %1").arg(path));
+    refusePicture(QStringLiteral("Not a file: %1").arg(displayName(path)));
   }
   if (!file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
     ::close(descriptor);
-    refusePicture(QStringLiteral("Cannot read %1: %2").arg(path, file.errorString()));
+    refusePicture(QStringLiteral("Cannot read %1: %2").arg(displayName(path), file.errorString()));
   }
 }
 

@@ -2,7 +2,8 @@
 // Looking picture files up and opening them by name. When the system cannot
 // do it, the message gives the system's own reason ("Permission denied: NAME",
 // "File name too long: NAME"); only a name that leads to nothing is
-// "File not found: NAME".
+// "File not found: NAME". Names may hold raw bytes (see
+// platform/files/native_names.h): they reach the system as those bytes.
 
 #include <QFile>
 #include <QString>

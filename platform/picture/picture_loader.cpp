@@ -6,6 +6,7 @@
 
 #include "platform/picture/bmp_run_length.h"
 #include "platform/picture/gif_decoder.h"
+#include "platform/files/native_names.h"
 #include "platform/picture/jpeg_decoder.h"
 #include "platform/picture/picture_file.h"
 #include "platform/picture/picture_refusal.h"
@@ -90,7 +91,7 @@ QImage keepWhatIsNeeded(QImage picture, const PictureLoadOptions& options) {
 QImage loadPicture(const QString& path, const PictureLoadOptions& options) {
   QFile file;
   openPictureFile(file, path);
-  return loadPicture(file, path, options);
+  return loadPicture(file, displayName(path), options);
 }
 
 QImage loadPicture(QIODevice& device, const QString& name, const PictureLoadOptions& options) {

@@ -2,10 +2,8 @@
 
 #include "edge_views.h"
 
-#include <QFile>
 #include <QTextStream>
 #include <algorithm>
-#include <memory>
 #include <utility>
 #include <vector>
 
@@ -16,7 +14,6 @@
 #include "platform/drawing/png_file.h"
 #include "platform/errors.h"
 #include "platform/files/file_set.h"
-#include "platform/files/native_file.h"
 #include "platform/files/native_names.h"
 #include "platform/picture/picture_loader.h"
 
@@ -32,14 +29,6 @@ constexpr QSize kChartSize(900, 420);
 QSize viewSize(QSize grid) {
   const int pixelsPerCell = std::max(1, kViewPixels / std::max(grid.width(), grid.height()));
   return grid * pixelsPerCell;
-}
-
-// Qt's own file functions cannot name a file whose name is not UTF-8: such
-// a picture is opened by its bytes and read through the loader's device entry.
-QImage loadNamedPicture(const QString& path, const PictureLoadOptions& options) {
-  if (!holdsRawBytes(path)) return loadPicture(path, options);
-  const std::unique_ptr<QFile> file = openForReading(path);
-  return loadPicture(*file, displayName(path), options);
 }
 
 // Says on standard error, in one line, that the grid samples a smaller copy.
@@ -102,7 +91,7 @@ QStringList writeEdgeViews(const EdgeViewsRequest& request) {
     // brightness, is let go once the grid holds it.
     PictureLoadOptions grey;
     grey.grey = true;
-    GridPicture picture(loadNamedPicture(request.picturePath, grey), request.grid);
+    GridPicture picture(loadPicture(request.picturePath, grey), request.grid);
     noteScaling(request.picturePath, picture);
     grid.init(static_cast<std::int16_t>(request.grid.width()), static_cast<std::int16_t>(request.grid.height()));
     grid.update(picture);

@@ -17,6 +17,7 @@
 #include "faces_options.h"
 #include "match_picture.h"
 #include "platform/errors.h"
+#include "platform/files/native_file.h"
 #include "platform/files/native_names.h"
 #include "platform/picture/program_directory.h"
 #include "platform/standard_output.h"
@@ -59,8 +60,8 @@ std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv) {
 
 // Why training had nothing to learn from: the folder could not be read, or
 // held none of the face files.
-QString noFaceFilesMessage(const tavro::faces_tool::ProbeIdentification& identification, const QString& folder) {
-  const QString reason = identification.facesFolder().unreadableReason();
+QString noFaceFilesMessage(const QString& folder) {
+  const QString reason = tavro::folderUnreadableReason(folder);
   if (!reason.isEmpty())
     return QStringLiteral("cannot read the folder of face files %1: %2").arg(tavro::displayName(folder), reason);
   return QStringLiteral("%1 holds no readable face file (face0a.jpg .. face19b.jpg)").arg(tavro::displayName(folder));
@@ -95,7 +96,7 @@ int main(int argc, char* argv[]) {
   ProbeIdentification identification(options.facesDirectory, messages);
   try {
     if (identification.train(options.runs) == 0) {
-      complain(noFaceFilesMessage(identification, options.facesDirectory));
+      complain(noFaceFilesMessage(options.facesDirectory));
       return kNotIdentified;
     }
   } catch (const std::exception& e) {

@@ -9,7 +9,6 @@
 
 #include "app/recognition_session.h"
 #include "face/match_certainty.h"
-#include "faces_folder.h"
 #include "platform/picture/message_box.h"
 #include "platform/picture/picture_box_model.h"
 
@@ -42,16 +41,11 @@ class ProbeIdentification {
   ProbeAnswer identify(const QString& probe);
 
   int storedFaces() const { return session_.faceCount(); }
-  const FacesFolder& facesFolder() const { return folder_; }
   // What the last identification left behind.
   const PictureBoxModel& workSurface() const { return pic0_; }
   ClassFaceRecogniser& recogniser() { return session_.faceRecogniser(); }
 
  private:
-  Identification identifyByBytes(const QString& probe);
-
-  FacesFolder folder_;
-  FolderMessages messages_;
   PictureBoxModel pic0_;
   PictureBoxModel pic1_;
   RecognitionSession session_;
