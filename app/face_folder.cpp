@@ -9,6 +9,7 @@
 
 #include "build_info.h"
 #include "platform/errors.h"
+#include "platform/files/native_names.h"
 #include "platform/picture/program_directory.h"
 
 namespace tavro {
@@ -35,6 +36,16 @@ QString userDataFolder(const QProcessEnvironment& environment) {
   return home + QStringLiteral("/.local/share");
 }
 
+// The folder as an absolute path with the bytes of its name kept: QFileInfo
+// would turn raw bytes (see platform/files/native_names.h) into U+FFFD.
+QString absoluteFolder(const QString& folder) {
+  if (QDir::isAbsolutePath(folder)) return QDir::cleanPath(folder);
+  std::error_code error;
+  const std::filesystem::path current = std::filesystem::current_path(error);
+  const QString base = error ? QDir::currentPath() : fromNativeName(QByteArray::fromStdString(current.native()));
+  return QDir::cleanPath(base + u'/' + folder);
+}
+
 }  // namespace
 
 FaceFolder::FaceFolder(QString programDirectory, const QProcessEnvironment& environment, QString chosen) {
@@ -42,7 +53,7 @@ FaceFolder::FaceFolder(QString programDirectory, const QProcessEnvironment& envi
   if (folder.isEmpty())
     folder = isInstalledLayout(programDirectory) ? userDataFolder(environment) + u'/' + kFolderName
                                                  : std::move(programDirectory);
-  path_ = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+  path_ = absoluteFolder(folder);
 }
 
 FaceFolder FaceFolder::ofThisProgram(const QString& chosen) {

@@ -9,6 +9,7 @@
 
 #include "build_info.h"
 #include "platform/errors.h"
+#include "platform/files/native_names.h"
 
 namespace {
 
@@ -36,6 +37,8 @@ TEST(FaceFolder, OwnFolderUnlessInstalledAndChosenFolderFirst) {
       {"/prefix/bin", "relative/data", {}, "/home/ann/.local/share/tavro-cam"},
       {"/prefix/bin", "/xdg", top + "/given/", top + "/given"},
       {"/build/app", "/xdg", "given", QDir::currentPath() + "/given"},
+      // a relative name that is not UTF-8 keeps its bytes
+      {"/build/app", "/xdg", tavro::fromNativeName("f\xff"), QDir::currentPath() + tavro::fromNativeName("/f\xff")},
   };
   for (const auto& [program, dataHome, chosen, expected] : cases) {
     QProcessEnvironment environment;
