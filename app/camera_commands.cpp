@@ -2,8 +2,8 @@
 
 #include "app/face_folder.h"
 #include "app/file_names.h"
-#include "platform/picture/picture_loader.h"
-#include "platform/picture/typed_path.h"
+#include "app/typed_path.h"
+#include "pictures/picture_loader.h"
 
 namespace tavro {
 

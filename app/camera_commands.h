@@ -8,8 +8,8 @@
 #include <exception>
 
 #include "app/capture_control.h"
-#include "platform/picture/message_box.h"
-#include "platform/picture/picture_box_model.h"
+#include "widgets/message_box.h"
+#include "widgets/picture_box_model.h"
 
 namespace tavro {
 

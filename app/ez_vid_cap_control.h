@@ -3,7 +3,7 @@
 // use.
 
 #include "app/capture_control.h"
-#include "platform/capture/ez_vid_cap.h"
+#include "capture/ez_vid_cap.h"
 
 namespace tavro {
 

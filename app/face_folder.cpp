@@ -1,16 +1,10 @@
 #include "app/face_folder.h"
 
-#include <QCoreApplication>
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <filesystem>
-#include <system_error>
 
 #include "build_info.h"
-#include "platform/errors.h"
-#include "platform/files/native_names.h"
-#include "platform/picture/program_directory.h"
+#include "files/entries.h"
+#include "files/program_directory.h"
 
 namespace tavro {
 
@@ -23,7 +17,7 @@ bool isInstalledLayout(const QString& programDirectory) {
   const QString entry =
       QStringLiteral("%1/%2/applications/%3.desktop")
           .arg(programDirectory, QLatin1String(build::kDataFolderFromBin), QLatin1String(build::kDesktopEntry));
-  return QFileInfo(entry).isFile();
+  return entryKind(entry) == EntryKind::File;
 }
 
 // $XDG_DATA_HOME, unless unset, empty or relative (which the XDG rules
@@ -36,16 +30,6 @@ QString userDataFolder(const QProcessEnvironment& environment) {
   return home + QStringLiteral("/.local/share");
 }
 
-// The folder as an absolute path with the bytes of its name kept: QFileInfo
-// would turn raw bytes (see platform/files/native_names.h) into U+FFFD.
-QString absoluteFolder(const QString& folder) {
-  if (QDir::isAbsolutePath(folder)) return QDir::cleanPath(folder);
-  std::error_code error;
-  const std::filesystem::path current = std::filesystem::current_path(error);
-  const QString base = error ? QDir::currentPath() : fromNativeName(QByteArray::fromStdString(current.native()));
-  return QDir::cleanPath(base + u'/' + folder);
-}
-
 }  // namespace
 
 FaceFolder::FaceFolder(QString programDirectory, const QProcessEnvironment& environment, QString chosen) {
@@ -53,7 +37,7 @@ FaceFolder::FaceFolder(QString programDirectory, const QProcessEnvironment& envi
   if (folder.isEmpty())
     folder = isInstalledLayout(programDirectory) ? userDataFolder(environment) + u'/' + kFolderName
                                                  : std::move(programDirectory);
-  path_ = absoluteFolder(folder);
+  path_ = absolutePath(folder);
 }
 
 FaceFolder FaceFolder::ofThisProgram(const QString& chosen) {
@@ -61,12 +45,9 @@ FaceFolder FaceFolder::ofThisProgram(const QString& chosen) {
 }
 
 void createFolderOf(const QString& faceFile) {
-  const QString folder = QFileInfo(faceFile).absolutePath();
-  std::error_code error;
-  std::filesystem::create_directories(std::filesystem::path(QFile::encodeName(folder).toStdString()), error);
-  if (error)
-    throw Error(ErrorKind::Platform,
-                ("Cannot create the face folder " + folder + ": ").toStdString() + error.message());
+  const QString file = absolutePath(faceFile);
+  const qsizetype slash = file.lastIndexOf(u'/');
+  makeFolder(slash <= 0 ? QStringLiteral("/") : file.left(slash), QStringLiteral("face folder"));
 }
 
 }  // namespace tavro

@@ -3,8 +3,8 @@
 #include <exception>
 
 #include "app/file_names.h"
-#include "platform/picture/picture_file.h"
-#include "platform/picture/picture_loader.h"
+#include "pictures/picture_file.h"
+#include "pictures/picture_loader.h"
 
 namespace tavro {
 

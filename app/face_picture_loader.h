@@ -7,8 +7,8 @@
 #include <QString>
 #include <cstdint>
 
-#include "platform/picture/message_box.h"
-#include "platform/picture/picture_box_model.h"
+#include "widgets/message_box.h"
+#include "widgets/picture_box_model.h"
 
 namespace tavro {
 

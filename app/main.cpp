@@ -12,13 +12,14 @@
 #include "app/tavro_recog.h"
 #include "app/window_command_line.h"
 #include "build_info.h"
-#include "platform/capture/frame_grabber.h"
+#include "capture/frame_grabber.h"
+#include "files/native_names.h"
 #include "platform/standard_output.h"
 
 int main(int argc, char* argv[]) {
   using tavro::WindowCommandLine;
-  QStringList arguments;
-  for (int i = 0; i < argc; ++i) arguments.append(QString::fromLocal8Bit(argv[i]));
+  // Names as the system has them, raw bytes kept (Qt's arguments lose them).
+  const QStringList arguments = tavro::nativeArguments(argc, argv);
   const WindowCommandLine commandLine = tavro::parseWindowCommandLine(arguments, std::getenv("TAVRO_CAMERA"));
   switch (commandLine.action) {
     case WindowCommandLine::Action::ShowHelp:

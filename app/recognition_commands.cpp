@@ -1,7 +1,7 @@
 #include "app/recognition_commands.h"
 
 #include "app/file_names.h"
-#include "platform/picture/typed_path.h"
+#include "app/typed_path.h"
 
 namespace tavro {
 

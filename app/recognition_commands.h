@@ -8,7 +8,7 @@
 
 #include "app/recognition_session.h"
 #include "app/recognition_view.h"
-#include "platform/picture/message_box.h"
+#include "widgets/message_box.h"
 
 namespace tavro {
 

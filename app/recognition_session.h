@@ -13,8 +13,8 @@
 
 #include "app/face_picture_loader.h"
 #include "face/face_recogniser.h"
-#include "platform/picture/message_box.h"
-#include "platform/picture/picture_box_model.h"
+#include "widgets/message_box.h"
+#include "widgets/picture_box_model.h"
 
 namespace tavro {
 

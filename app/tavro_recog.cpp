@@ -7,8 +7,8 @@
 
 #include "app/control_look.h"
 #include "app/face_folder.h"
-#include "platform/capture/ez_vid_cap.h"
-#include "platform/picture/placeholder_pictures.h"
+#include "capture/ez_vid_cap.h"
+#include "widgets/placeholder_pictures.h"
 
 namespace tavro {
 

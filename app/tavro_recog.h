@@ -12,9 +12,9 @@
 #include "app/recognition_commands.h"
 #include "app/recognition_session.h"
 #include "app/recognition_view.h"
-#include "platform/capture/source_choice.h"
-#include "platform/picture/message_box.h"
-#include "platform/picture/picture_box.h"
+#include "capture/source_choice.h"
+#include "widgets/message_box.h"
+#include "widgets/picture_box.h"
 
 class QLabel;
 class QLineEdit;

@@ -2,9 +2,10 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
-#include <QFileInfo>
 
 #include "build_info.h"
+#include "files/entries.h"
+#include "files/native_names.h"
 
 namespace tavro {
 
@@ -68,10 +69,10 @@ WindowCommandLine parseWindowCommandLine(const QStringList& arguments, const cha
   WindowCommandLine result;
   result.faces = parser.value(faces);
   if (parser.isSet(faces)) {
-    const QFileInfo folder(result.faces);
     if (result.faces.isEmpty()) return refuse(QStringLiteral("--faces needs a folder"));
-    if (folder.exists() && !folder.isDir())
-      return refuse(QStringLiteral("--faces %1: not a folder").arg(folder.absoluteFilePath()));
+    const EntryKind kind = entryKind(result.faces);
+    if (kind != EntryKind::Nothing && kind != EntryKind::Folder)
+      return refuse(QStringLiteral("--faces %1: not a folder").arg(displayName(absolutePath(result.faces))));
   }
   if (!parser.isSet(camera)) {
     result.camera = parseCameraSetting(cameraVariable);

@@ -6,7 +6,7 @@
 #include <QString>
 #include <QStringList>
 
-#include "platform/capture/source_choice.h"
+#include "capture/source_choice.h"
 
 namespace tavro {
 

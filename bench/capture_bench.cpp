@@ -15,8 +15,8 @@
 #include <QTemporaryDir>
 #include <opencv2/videoio.hpp>
 
-#include "platform/capture/ez_vid_cap.h"
-#include "platform/capture/test_picture_source.h"
+#include "capture/ez_vid_cap.h"
+#include "capture/test_picture_source.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
-#include "platform/picture/message_box.h"
 #include "probe_identification.h"
+#include "widgets/message_box.h"
 
 namespace {
 

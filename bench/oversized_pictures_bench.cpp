@@ -31,7 +31,7 @@
 #include <vector>
 
 #include "app/recognition_session.h"
-#include "platform/picture/message_box.h"
+#include "widgets/message_box.h"
 
 namespace {
 

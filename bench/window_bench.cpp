@@ -13,7 +13,7 @@
 
 #include "app/recognition_session.h"
 #include "app/tavro_recog.h"
-#include "platform/picture/message_box.h"
+#include "widgets/message_box.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <cstdlib>
 
 #include "imaging/image_processing.h"
+#include "pictures/picture_loader.h"
 #include "platform/errors.h"
-#include "platform/picture/picture_box_model.h"
-#include "platform/picture/picture_loader.h"
+#include "widgets/picture_box_model.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "face_picture_files.h"
 #include "platform/errors.h"
-#include "platform/picture/placeholder_pictures.h"
+#include "widgets/placeholder_pictures.h"
 
 namespace {
 

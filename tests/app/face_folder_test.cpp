@@ -8,8 +8,8 @@
 #include <QTemporaryDir>
 
 #include "build_info.h"
+#include "files/native_names.h"
 #include "platform/errors.h"
-#include "platform/files/native_names.h"
 
 namespace {
 

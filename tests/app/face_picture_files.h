@@ -10,7 +10,7 @@
 #include <QString>
 #include <cstdint>
 
-#include "platform/picture/message_box.h"
+#include "widgets/message_box.h"
 
 namespace tavro::testing {
 

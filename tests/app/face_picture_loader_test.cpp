@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 
 #include "face_picture_files.h"
-#include "platform/picture/placeholder_pictures.h"
+#include "widgets/placeholder_pictures.h"
 
 namespace {
 

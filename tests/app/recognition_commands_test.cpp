@@ -5,9 +5,9 @@
 #include <QTemporaryDir>
 
 #include "face_picture_files.h"
-#include "platform/picture/picture_loader.h"
-#include "platform/picture/placeholder_pictures.h"
+#include "pictures/picture_loader.h"
 #include "platform/random.h"
+#include "widgets/placeholder_pictures.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <deque>
 
 #include "face_picture_files.h"
+#include "pictures/picture_loader.h"
 #include "platform/errors.h"
-#include "platform/picture/picture_loader.h"
-#include "platform/picture/placeholder_pictures.h"
 #include "platform/random.h"
+#include "widgets/placeholder_pictures.h"
 
 namespace {
 

@@ -7,16 +7,20 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <filesystem>
 #include <memory>
 #include <opencv2/videoio.hpp>
 
+#include <sys/stat.h>
+
 #include "app/tavro_recog.h"
+#include "capture/ez_vid_cap.h"
 #include "face_picture_files.h"
-#include "platform/capture/ez_vid_cap.h"
-#include "platform/picture/picture_box.h"
-#include "platform/picture/picture_loader.h"
-#include "platform/picture/placeholder_pictures.h"
+#include "files/native_names.h"
+#include "pictures/picture_loader.h"
 #include "platform/random.h"
+#include "widgets/picture_box.h"
+#include "widgets/placeholder_pictures.h"
 
 using namespace tavro::testing;
 
@@ -42,6 +46,7 @@ class TavroRecogTest : public QObject {
   void takesDatabasePicturesThatTrainingReads();
   void recordsAVideoThatPlaysBack();
   void reportsAFailedSnapshot();
+  void worksInAFolderWhoseNameIsNotUtf8();
 
  private:
   template <class Control>
@@ -358,6 +363,28 @@ void TavroRecogTest::reportsAFailedSnapshot() {
   QCOMPARE(messages_.texts[1], QStringLiteral("Recording to x.avi stopped"));
   click("cmdstart");
   QCOMPARE(window_->storedFaceCount(), 40);
+}
+
+// Its bytes reach the system as they are, as in the tools.
+void TavroRecogTest::worksInAFolderWhoseNameIsNotUtf8() {
+  const QByteArray folder = QFile::encodeName(dir_->path()) + "/f\xff";
+  QVERIFY(::mkdir(folder.constData(), 0755) == 0);
+  const auto removeFolder = qScopeGuard([&] { std::filesystem::remove_all(folder.toStdString()); });
+  const auto exists = [](const QByteArray& name) {
+    struct stat info {};
+    return ::stat(name.constData(), &info) == 0 && S_ISREG(info.st_mode);
+  };
+  window_ = std::make_unique<tavro::TAVRO_RECOG>(tavro::fromNativeName(folder), messages_);
+  click("Cmd_add_a");
+  QVERIFY(exists(folder + "/face19a.jpg"));
+  click("cmdstart");
+  QVERIFY(showsPicture(shown("pic0"), tavro::loadPicture(tavro::fromNativeName(folder + "/face19a.jpg"))));
+  type(tavro::fromNativeName(folder + "/clip\xfe.avi"));
+  click("CMD_record");
+  QTest::qWait(300);
+  click("cmd_STOP");
+  QVERIFY(exists(folder + "/clip\xfe.avi"));
+  QVERIFY2(messages_.texts.isEmpty(), qPrintable(messages_.texts.join('\n')));
 }
 
 QTEST_MAIN(TavroRecogTest)

@@ -20,9 +20,9 @@
 
 #include "app/tavro_recog.h"
 #include "face_picture_files.h"
-#include "platform/picture/picture_box.h"
-#include "platform/picture/picture_loader.h"
+#include "pictures/picture_loader.h"
 #include "tool_run.h"
+#include "widgets/picture_box.h"
 
 namespace {
 

@@ -7,15 +7,16 @@
 #include <utility>
 #include <vector>
 
+#include "drawing/bar_chart.h"
+#include "drawing/image_canvas.h"
+#include "drawing/png_file.h"
+#include "files/entries.h"
+#include "files/file_set.h"
+#include "files/native_names.h"
 #include "grid_picture.h"
 #include "imaging/image_processing.h"
-#include "platform/drawing/bar_chart.h"
-#include "platform/drawing/image_canvas.h"
-#include "platform/drawing/png_file.h"
+#include "pictures/picture_loader.h"
 #include "platform/errors.h"
-#include "platform/files/file_set.h"
-#include "platform/files/native_names.h"
-#include "platform/picture/picture_loader.h"
 
 namespace tavro::edges_tool {
 

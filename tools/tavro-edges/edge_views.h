@@ -18,7 +18,7 @@ struct EdgeViewsRequest {
 // summary with tracing, and writes the five views into the output folder
 // (created when missing), each named after the picture's fileStem: all five, or none
 // of their names created or changed. Names may hold raw bytes (see
-// platform/files/native_names.h). Returns the paths written, in order.
+// files/native_names.h). Returns the paths written, in order.
 // Throws tavro::Error on the first failure. Needs a running QApplication for
 // the charts.
 QStringList writeEdgeViews(const EdgeViewsRequest& request);

@@ -9,9 +9,9 @@
 
 #include "build_info.h"
 #include "edge_views.h"
+#include "files/native_names.h"
 #include "grid_option.h"
 #include "platform/errors.h"
-#include "platform/files/native_names.h"
 #include "platform/standard_output.h"
 
 namespace {

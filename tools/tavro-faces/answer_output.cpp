@@ -5,7 +5,7 @@
 #include <QJsonObject>
 #include <QLocale>
 
-#include "platform/files/native_names.h"
+#include "files/native_names.h"
 
 namespace tavro::faces_tool {
 

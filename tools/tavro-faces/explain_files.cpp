@@ -1,8 +1,9 @@
 #include "explain_files.h"
 
-#include "platform/drawing/png_file.h"
-#include "platform/files/file_set.h"
-#include "platform/files/native_names.h"
+#include "drawing/png_file.h"
+#include "files/entries.h"
+#include "files/file_set.h"
+#include "files/native_names.h"
 
 namespace tavro::faces_tool {
 

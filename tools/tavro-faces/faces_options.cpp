@@ -5,8 +5,8 @@
 #include "app/face_folder.h"
 #include "app/recognition_session.h"
 #include "face/face_recogniser.h"
-#include "platform/files/native_file.h"
-#include "platform/files/native_names.h"
+#include "files/entries.h"
+#include "files/native_names.h"
 
 namespace tavro::faces_tool {
 

@@ -36,7 +36,7 @@ class FacesCommandLine {
   FacesCommandLine();
 
   // Parses the arguments (the program name first; names may hold raw bytes,
-  // see platform/files/native_names.h). Returns false when help or the
+  // see files/native_names.h). Returns false when help or the
   // version was asked for; throws UsageError for anything that cannot be
   // run. The face folder, --faces or the window's, follows FaceFolder for a
   // program in programDirectory.

@@ -5,9 +5,9 @@
 #include <cstdlib>
 
 #include "answer_output.h"
+#include "drawing/image_canvas.h"
+#include "files/native_names.h"
 #include "imaging/image_processing.h"
-#include "platform/drawing/image_canvas.h"
-#include "platform/files/native_names.h"
 
 namespace tavro::faces_tool {
 

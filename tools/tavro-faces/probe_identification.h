@@ -9,8 +9,8 @@
 
 #include "app/recognition_session.h"
 #include "face/match_certainty.h"
-#include "platform/picture/message_box.h"
-#include "platform/picture/picture_box_model.h"
+#include "widgets/message_box.h"
+#include "widgets/picture_box_model.h"
 
 namespace tavro::faces_tool {
 
@@ -30,7 +30,7 @@ struct ProbeAnswer {
 
 class ProbeIdentification {
  public:
-  // The folder's name may hold raw bytes (see platform/files/native_names.h).
+  // The folder's name may hold raw bytes (see files/native_names.h).
   ProbeIdentification(QString facesDirectory, MessageBox& messages);
 
   // The given number of training runs, each as one "Train Database" click;

@@ -4,7 +4,7 @@
 
 #include <QTextStream>
 
-#include "platform/picture/message_box.h"
+#include "widgets/message_box.h"
 
 namespace tavro::faces_tool {
 

@@ -1,0 +1,101 @@
+#pragma once
+// The capture control: a widget that shows the live camera picture, writes
+// snapshots and records video. The window uses these members; every failure
+// is reported as a thrown tavro::Error with a clear message. Esc pressed
+// anywhere in the control's window ends a running recording. The camera is
+// opened on first need and closed about a second after neither the preview
+// nor a recording needs it any more.
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+
+#include "capture/source_choice.h"
+
+class QPainter;
+
+namespace tavro {
+
+class CaptureSession;
+
+class ezVidCap : public QWidget {
+  Q_OBJECT
+
+ public:
+  // The source that TAVRO_CAMERA names, else the automatic choice.
+  explicit ezVidCap(QWidget* parent = nullptr);
+  explicit ezVidCap(const CameraSetting& camera, QWidget* parent = nullptr);
+  // makeSource is asked each time the control opens a source (a source for
+  // tests); the test picture still stands in when it fails.
+  explicit ezVidCap(std::function<SourceChoice()> makeSource, QWidget* parent = nullptr);
+  ~ezVidCap() override;
+
+  // LiveView (set only): true shows the live picture, false stops showing it.
+  void setLiveView(bool on);
+  // Writes the current frame under exactly this path (JPEG for .jpg/.jpeg
+  // names, BMP otherwise); when it returns the file exists and loads.
+  void WriteFrameFile(const QString& path);
+  // The same for a face file: writes nothing and returns false when the test
+  // picture stands in for a missing or lost camera, unless it was asked for.
+  bool WriteCameraFrameFile(const QString& path);
+  // RecordFileName (set only): the file the next recording is written to.
+  void setRecordFileName(const QString& path);
+  // Starts recording in the background and returns at once.
+  void StartRecording();
+  // Ends the running recording and finalises its file; frames left out are
+  // told through recordingNotice.
+  void StopRecording();
+  // Outlines this much of each camera picture, from its top-left corner,
+  // over the live preview: the part a face box reads from a snapshot. The
+  // pictures themselves never carry it. An empty size draws none.
+  void setFaceGuide(QSize picturePart) { faceGuide_ = picturePart; }
+
+  // The control's state, for tests and status displays.
+  bool liveView() const { return liveView_; }
+  bool isRecording() const;
+  // What the control's area says about the source ("" before it is opened).
+  QString statusText() const;
+  // Distinct frames painted so far.
+  std::uint64_t framesShown() const { return framesShown_; }
+
+  QSize sizeHint() const override;
+
+ public slots:
+  // Ends a running recording like StopRecording, but reports a failure
+  // through recordingFailed instead of throwing: safe for a key shortcut.
+  void finishRecording();
+
+ signals:
+  // A recording failed. One that stops by itself (camera lost, disk full) is
+  // finished at once, keeping the frames before, and reported once, here;
+  // so is a failure found by finishRecording.
+  void recordingFailed(const QString& message);
+  // A recording was saved, but the user should hear something about it (frames left out).
+  void recordingNotice(const QString& message);
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  void scheduleRepaint();  // from the grabbing thread
+  void finishFailedRecordingLater();  // from a worker thread
+  void releaseSourceWhenIdle();
+  void paintFaceGuide(QPainter& painter, QSize frameSize);
+  void paintStatus(QPainter& painter, bool showsFrame);
+
+  std::unique_ptr<CaptureSession> session_;
+  QTimer releaseTimer_;
+  QSize faceGuide_;
+  bool liveView_ = false;
+  std::atomic<bool> repaintPending_{false};
+  std::uint64_t lastShownFrame_ = 0;
+  std::uint64_t framesShown_ = 0;
+};
+
+}  // namespace tavro

@@ -1,0 +1,233 @@
+#include "capture/frame_grabber.h"
+
+#include <atomic>
+#include <condition_variable>
+#include <future>
+#include <mutex>
+
+#include "capture/test_picture_source.h"
+
+namespace tavro {
+
+namespace {
+
+std::atomic<int> threadsLeftRunning{0};
+
+}  // namespace
+
+int captureThreadsLeftRunning() { return threadsLeftRunning; }
+
+struct FrameGrabber::Shared {
+  Shared(GrabberOptions grabberOptions, bool askedFor, std::function<void()> frameCallback)
+      : options(grabberOptions), testPictureAskedFor(askedFor), onFrame(std::move(frameCallback)) {}
+
+  const GrabberOptions options;
+  const bool testPictureAskedFor;
+  std::atomic<bool> stopping{false};
+
+  std::mutex mutex;
+  std::condition_variable changed;  // a frame arrived, or the thread ended
+  std::function<void()> onFrame;    // dropped when the owner goes
+  NumberedFrame latest;
+  double rate = 0.0;
+  std::string status = "Starting";
+  bool testPicture = false;
+  FrameSink* sink = nullptr;
+  bool ended = false;
+  bool leftAlone = false;
+};
+
+// Runs on the grabbing thread and owns the source; the owner reaches it only
+// through the shared part.
+class FrameGrabber::Loop {
+ public:
+  Loop(std::shared_ptr<Shared> shared, SourceChoice choice) : shared_(std::move(shared)), choice_(std::move(choice)) {}
+  void run();
+
+ private:
+  enum class OpenOutcome { Opened, Failed, TimedOut };
+
+  OpenOutcome openWithinTimeout(std::shared_ptr<FrameSource> source) const;
+  void useTestPicture(std::string status);
+  void useSource(std::shared_ptr<FrameSource> source, std::string status, bool testPicture);
+  void publish(const cv::Mat& frame);
+  void reportLost();
+  void end();
+
+  std::shared_ptr<Shared> shared_;
+  SourceChoice choice_;
+  std::shared_ptr<FrameSource> source_;
+};
+
+FrameGrabber::FrameGrabber(SourceChoice choice, std::function<void()> onFrame, GrabberOptions options)
+    : shared_(std::make_shared<Shared>(options, choice.testPictureAskedFor, std::move(onFrame))) {
+  thread_ = std::thread([loop = Loop(shared_, std::move(choice))]() mutable { loop.run(); });
+}
+
+// A read blocked in the driver may never return: after a short wait the
+// thread is left to end alone, told to stop and cut off from the owner.
+FrameGrabber::~FrameGrabber() {
+  std::unique_lock lock(shared_->mutex);
+  shared_->stopping = true;
+  shared_->sink = nullptr;
+  shared_->onFrame = nullptr;
+  if (shared_->changed.wait_for(lock, shared_->options.stopWait, [this] { return shared_->ended; })) {
+    lock.unlock();
+    thread_.join();
+    return;
+  }
+  shared_->leftAlone = true;
+  ++threadsLeftRunning;
+  lock.unlock();
+  thread_.detach();
+}
+
+NumberedFrame FrameGrabber::latestFrame() const {
+  std::lock_guard lock(shared_->mutex);
+  return shared_->latest;
+}
+
+NumberedFrame FrameGrabber::waitForFrame(std::chrono::milliseconds timeout) const {
+  std::unique_lock lock(shared_->mutex);
+  shared_->changed.wait_for(lock, timeout, [this] { return !shared_->latest.frame.empty() || shared_->ended; });
+  return shared_->latest;
+}
+
+std::uint64_t FrameGrabber::frameCount() const {
+  std::lock_guard lock(shared_->mutex);
+  return shared_->latest.number;
+}
+
+double FrameGrabber::framesPerSecond() const {
+  std::lock_guard lock(shared_->mutex);
+  return shared_->rate;
+}
+
+std::string FrameGrabber::status() const {
+  std::lock_guard lock(shared_->mutex);
+  return shared_->status;
+}
+
+bool FrameGrabber::usingTestPicture() const {
+  std::lock_guard lock(shared_->mutex);
+  return shared_->testPicture;
+}
+
+void FrameGrabber::attachSink(FrameSink& sink) {
+  std::lock_guard lock(shared_->mutex);
+  shared_->sink = &sink;
+  if (!shared_->latest.frame.empty()) sink.push(shared_->latest.frame, shared_->latest.arrived);
+}
+
+void FrameGrabber::detachSink() {
+  std::lock_guard lock(shared_->mutex);
+  shared_->sink = nullptr;
+}
+
+void FrameGrabber::Loop::run() {
+  if (choice_.preferred) {
+    std::shared_ptr<FrameSource> camera = std::move(choice_.preferred);
+    const std::string name = camera->description();
+    switch (openWithinTimeout(camera)) {
+      case OpenOutcome::Opened: useSource(camera, name, false); break;
+      case OpenOutcome::Failed: useTestPicture(name + " not available: test picture"); break;
+      case OpenOutcome::TimedOut: useTestPicture(name + " did not answer: test picture"); break;
+    }
+  } else {
+    useTestPicture(choice_.fallbackNote);
+  }
+
+  int failedReads = 0;
+  while (!shared_->stopping) {
+    cv::Mat frame;
+    bool delivered = false;
+    try {
+      delivered = source_->read(frame) && !frame.empty();
+    } catch (...) {
+      delivered = false;  // a source that throws is as good as gone
+    }
+    if (delivered) {
+      failedReads = 0;
+      publish(frame);
+    } else if (++failedReads >= shared_->options.failedReadsBeforeLost) {
+      failedReads = 0;
+      reportLost();
+    }
+  }
+  end();
+}
+
+// Opening a camera can block for long inside the driver; it runs on a thread
+// of its own that is left to finish alone when it takes too long. It owns
+// what it touches, and closes a camera given up on when its open returns.
+FrameGrabber::Loop::OpenOutcome FrameGrabber::Loop::openWithinTimeout(std::shared_ptr<FrameSource> source) const {
+  auto outcome = std::make_shared<std::promise<bool>>();
+  std::future<bool> opened = outcome->get_future();
+  ++threadsLeftRunning;
+  std::thread([source = std::move(source), outcome = std::move(outcome)]() mutable {
+    bool ok = false;
+    try {
+      ok = source->open();
+    } catch (...) {
+      ok = false;
+    }
+    outcome->set_value(ok);
+    source.reset();
+    --threadsLeftRunning;
+  }).detach();
+
+  const auto deadline = std::chrono::steady_clock::now() + shared_->options.openTimeout;
+  while (opened.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready) {
+    if (shared_->stopping || std::chrono::steady_clock::now() >= deadline) return OpenOutcome::TimedOut;
+  }
+  return opened.get() ? OpenOutcome::Opened : OpenOutcome::Failed;
+}
+
+void FrameGrabber::Loop::useTestPicture(std::string status) {
+  auto picture = std::make_shared<TestPictureSource>();
+  picture->open();
+  useSource(std::move(picture), std::move(status), true);
+}
+
+void FrameGrabber::Loop::useSource(std::shared_ptr<FrameSource> source, std::string status, bool testPicture) {
+  const double rate = source->framesPerSecond();
+  source_ = std::move(source);
+  std::lock_guard lock(shared_->mutex);
+  shared_->rate = rate;
+  shared_->status = std::move(status);
+  shared_->testPicture = testPicture;
+}
+
+// The callback runs under the lock, so it never runs once the owner is gone.
+void FrameGrabber::Loop::publish(const cv::Mat& frame) {
+  const auto arrived = std::chrono::steady_clock::now();
+  std::lock_guard lock(shared_->mutex);
+  const bool standIn = shared_->testPicture && !shared_->testPictureAskedFor;
+  shared_->latest = {frame, shared_->latest.number + 1, arrived, standIn};
+  if (shared_->sink) shared_->sink->push(frame, arrived);
+  shared_->changed.notify_all();
+  if (shared_->onFrame) shared_->onFrame();
+}
+
+// A recording cannot carry on with another source: it is told and let go.
+void FrameGrabber::Loop::reportLost() {
+  {
+    std::lock_guard lock(shared_->mutex);
+    if (shared_->sink) shared_->sink->sourceLost("the camera stopped delivering frames");
+    shared_->sink = nullptr;
+  }
+  useTestPicture("Camera lost: test picture");
+}
+
+// The camera is closed before the owner hears that the thread has ended; a
+// thread left alone frees its frames before it stops counting as running.
+void FrameGrabber::Loop::end() {
+  source_.reset();
+  std::lock_guard lock(shared_->mutex);
+  shared_->ended = true;
+  shared_->latest = {};
+  if (shared_->leftAlone) --threadsLeftRunning;
+  shared_->changed.notify_all();
+}
+
+}  // namespace tavro

@@ -1,0 +1,74 @@
+#pragma once
+// Grabs frames on a worker thread and keeps the latest one. The preferred
+// source is opened within a bounded time; when it fails, takes too long or
+// later stops delivering, the test picture stands in and status() says so.
+// Stopping never waits long on a source that blocks: its thread is left to
+// end alone and owns everything it still touches.
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+
+#include "capture/frame_sink.h"
+#include "capture/source_choice.h"
+
+namespace tavro {
+
+struct GrabberOptions {
+  std::chrono::milliseconds openTimeout{3000};
+  // How long stopping waits for a read in progress.
+  std::chrono::milliseconds stopWait{500};
+  int failedReadsBeforeLost = 3;
+};
+
+// A frame and its number in the order of arrival (1 for the first).
+struct NumberedFrame {
+  cv::Mat frame;
+  std::uint64_t number = 0;
+  std::chrono::steady_clock::time_point arrived;
+  // The test picture standing in for a camera that is missing or lost.
+  bool standIn = false;
+};
+
+class FrameGrabber {
+ public:
+  // choice.preferred may be empty: the test picture then runs at once, with
+  // choice.fallbackNote as the status. onFrame is called on the grabbing
+  // thread after each new frame, never once the grabber is gone.
+  explicit FrameGrabber(SourceChoice choice, std::function<void()> onFrame = {}, GrabberOptions options = {});
+  ~FrameGrabber();
+  FrameGrabber(const FrameGrabber&) = delete;
+  FrameGrabber& operator=(const FrameGrabber&) = delete;
+
+  // The latest frame; empty before the first. Never written to once published.
+  NumberedFrame latestFrame() const;
+  // The latest frame, waiting up to timeout for the first one.
+  NumberedFrame waitForFrame(std::chrono::milliseconds timeout) const;
+  // How many frames came so far.
+  std::uint64_t frameCount() const;
+  double framesPerSecond() const;
+  // What the control's area says about the source.
+  std::string status() const;
+  bool usingTestPicture() const;
+
+  // From now on every frame goes to sink too, starting with the latest one.
+  void attachSink(FrameSink& sink);
+  void detachSink();
+
+ private:
+  struct Shared;  // what the grabbing thread shares with its owner
+  class Loop;     // the grabbing thread's own work
+
+  std::shared_ptr<Shared> shared_;
+  std::thread thread_;
+};
+
+// Capture threads running on their own: a camera still opening, or a
+// grabbing thread that outlived its grabber, blocked in the driver. The
+// program ends without tearing down its globals while any is left.
+int captureThreadsLeftRunning();
+
+}  // namespace tavro

@@ -1,0 +1,182 @@
+#include "files/file_set.h"
+
+#include <QRandomGenerator>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "files/native_names.h"
+#include "platform/errors.h"
+
+namespace tavro {
+
+namespace {
+
+QString describe(const QString& path, int error) {
+  return path + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error));
+}
+
+[[noreturn]] void throwFor(const QString& what, const QString& path, int error) {
+  throw Error(ErrorKind::Platform, (what + describe(displayName(path), error)).toStdString());
+}
+
+bool writeAll(int fd, const QByteArray& content) {
+  const char* p = content.constData();
+  qsizetype left = content.size();
+  while (left > 0) {
+    const ssize_t written = ::write(fd, p, static_cast<std::size_t>(left));
+    if (written < 0 && errno == EINTR) continue;
+    if (written == 0) errno = EIO;  // no progress and no reason given
+    if (written <= 0) return false;
+    p += written;
+    left -= written;
+  }
+  return true;
+}
+
+// lstat: whether the name is taken, and by what.
+bool entryAt(int folderFd, const QByteArray& name, struct stat& info) {
+  return ::fstatat(folderFd, name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0;
+}
+
+// A fresh hidden name for a temporary file or a kept entry.
+QByteArray hiddenName() {
+  return ".tavro-" + QByteArray::number(QRandomGenerator::global()->generate64(), 36);
+}
+
+}  // namespace
+
+FileSet::FileSet(const QString& folder) : folder_(folder) {
+  folderFd_ = ::open(toNativeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (folderFd_ < 0) throwFor(QStringLiteral("Cannot open the folder "), folder, errno);
+}
+
+FileSet::~FileSet() {
+  removeLeftovers();
+  if (folderFd_ >= 0) ::close(folderFd_);
+}
+
+QStringList FileSet::paths() const {
+  QStringList paths;
+  const QString prefix = folder_.endsWith(u'/') ? folder_ : folder_ + u'/';
+  for (const Entry& entry : entries_) paths << prefix + fromNativeName(entry.name);
+  return paths;
+}
+
+void FileSet::fail(const QByteArray& name, int error) const {
+  const QString prefix = folder_.endsWith(u'/') ? folder_ : folder_ + u'/';
+  throwFor(QStringLiteral("Cannot write "), prefix + fromNativeName(name), error);
+}
+
+// A temporary file under a new hidden name, created exclusively.
+QByteArray FileSet::createTemporary(int& fd) const {
+  for (;;) {
+    const QByteArray name = hiddenName();
+    fd = ::openat(folderFd_, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0 || errno != EEXIST) return name;
+  }
+}
+
+void FileSet::add(const QString& fileName, const QByteArray& content) {
+  Entry entry;
+  entry.name = toNativeName(fileName);
+  if (entry.name.isEmpty() || entry.name.contains('/') || entry.name == "." || entry.name == "..")
+    fail(entry.name, EINVAL);
+  for (const Entry& other : entries_)
+    if (other.name == entry.name) fail(entry.name, EEXIST);
+
+  int fd = -1;
+  entry.temporary = createTemporary(fd);
+  if (fd < 0) fail(entry.name, errno);
+  int error = 0;
+  if (!writeAll(fd, content) || ::fsync(fd) != 0) error = errno;
+  if (::close(fd) != 0 && error == 0) error = errno;
+  if (error != 0) {
+    ::unlinkat(folderFd_, entry.temporary.constData(), 0);
+    fail(entry.name, error);
+  }
+  entries_.push_back(std::move(entry));
+}
+
+// Keeps the name's old entry reachable under a hidden name: a hard link to
+// it (a link stays a link) when the file system allows, else the entry
+// itself moved aside.
+void FileSet::keepOldEntry(Entry& entry) {
+  struct stat info {};
+  if (!entryAt(folderFd_, entry.name, info)) {
+    if (errno != ENOENT) fail(entry.name, errno);
+    return;
+  }
+  if (S_ISDIR(info.st_mode)) fail(entry.name, EISDIR);
+  QByteArray backup = hiddenName();
+  int linked = ::linkat(folderFd_, entry.name.constData(), folderFd_, backup.constData(), 0);
+  while (linked != 0 && errno == EEXIST) {
+    backup = hiddenName();
+    linked = ::linkat(folderFd_, entry.name.constData(), folderFd_, backup.constData(), 0);
+  }
+  if (linked != 0 && ::renameat(folderFd_, entry.name.constData(), folderFd_, backup.constData()) != 0)
+    fail(entry.name, errno);
+  entry.backup = std::move(backup);
+}
+
+void FileSet::commit() {
+  // A folder under one of the names fails the set before anything moves.
+  for (const Entry& entry : entries_) {
+    struct stat info {};
+    if (entryAt(folderFd_, entry.name, info) && S_ISDIR(info.st_mode)) fail(entry.name, EISDIR);
+  }
+  try {
+    for (Entry& entry : entries_) {
+      keepOldEntry(entry);
+      if (::renameat(folderFd_, entry.temporary.constData(), folderFd_, entry.name.constData()) != 0)
+        fail(entry.name, errno);
+      entry.placed = true;
+      entry.temporary.clear();
+    }
+  } catch (...) {
+    rollBack();
+    throw;
+  }
+  for (Entry& entry : entries_) {
+    if (!entry.backup.isEmpty()) ::unlinkat(folderFd_, entry.backup.constData(), 0);
+    entry.backup.clear();
+  }
+  entries_.clear();
+}
+
+// Every name back as it was: the old entry where there was one, no entry
+// where there was none.
+void FileSet::rollBack() {
+  for (auto entry = entries_.rbegin(); entry != entries_.rend(); ++entry) {
+    if (!entry->backup.isEmpty()) {
+      // When the name still holds the old entry, the rename does nothing
+      // and the extra link goes with the unlink.
+      if (::renameat(folderFd_, entry->backup.constData(), folderFd_, entry->name.constData()) == 0) {
+        ::unlinkat(folderFd_, entry->backup.constData(), 0);
+        entry->backup.clear();
+      }
+    } else if (entry->placed) {
+      ::unlinkat(folderFd_, entry->name.constData(), 0);
+    }
+    entry->placed = false;
+  }
+}
+
+void FileSet::removeLeftovers() {
+  for (const Entry& entry : entries_) {
+    if (!entry.temporary.isEmpty()) ::unlinkat(folderFd_, entry.temporary.constData(), 0);
+    if (!entry.backup.isEmpty()) ::unlinkat(folderFd_, entry.backup.constData(), 0);
+  }
+  entries_.clear();
+}
+
+void writeFileWhole(const QString& path, const QByteArray& content) {
+  const qsizetype slash = path.lastIndexOf(u'/');
+  FileSet file(slash < 0 ? QStringLiteral(".") : slash == 0 ? QStringLiteral("/") : path.left(slash));
+  file.add(path.mid(slash + 1), content);
+  file.commit();
+}
+
+}  // namespace tavro

@@ -1,0 +1,143 @@
+// The capture control with a missing, lost or blocking camera: face files
+// only from a camera, closing within two seconds, the camera let go when
+// nothing needs it, recordings that play at the rate their frames came, and
+// a face guide that stays off the pictures.
+
+#include <gtest/gtest.h>
+
+#include <QFileInfo>
+#include <QImage>
+
+#include "capture/ez_vid_cap.h"
+#include "capture/frame_grabber.h"
+#include "capture/video_recorder.h"
+#include "tests/capture/fake_source.h"
+#include "tests/capture/test_support.h"
+
+namespace tavro {
+namespace {
+
+using namespace std::chrono_literals;
+using namespace testing;
+using Clock = std::chrono::steady_clock;
+using CaptureLifecycleTest = CaptureTest;
+
+std::function<SourceChoice()> chosen(const char* setting) {
+  return [setting] { return chooseSource(parseCameraSetting(setting), {}); };
+}
+
+TEST_F(CaptureLifecycleTest, FaceFilesComeOnlyFromACameraOrATestPictureAskedFor) {
+  const struct { const char* name; std::function<SourceChoice()> source; bool lost, written; } cases[] = {
+      {"camera", fakeCamera(), false, true},
+      {"test picture asked for", chosen("test"), false, true},
+      {"no camera", chosen(""), false, false},
+      {"setting not understood", chosen("front"), false, false},
+      {"camera that does not open", fakeCamera({.opens = false}), false, false},
+      {"camera lost", fakeCamera({.framesBeforeLoss = 3}), true, false},
+  };
+  for (const auto& [name, source, lost, written] : cases) {
+    ezVidCap control(source);
+    control.setLiveView(true);
+    const auto isLost = [&] { return control.statusText() == "Camera lost: test picture"; };
+    ASSERT_TRUE(!lost || runEventsUntil(isLost, 5s)) << name;
+    const QString face = pathOf(QString("face19a-%1.jpg").arg(name));
+    EXPECT_EQ(control.WriteCameraFrameFile(face), written) << name;
+    EXPECT_EQ(QFileInfo(face).isFile(), written) << name;
+    control.WriteFrameFile(pathOf("any.bmp"));  // any snapshot may show the test picture
+  }
+}
+
+TEST_F(CaptureLifecycleTest, ClosesWithinTwoSecondsWhateverTheCameraDoes) {
+  const struct { const char* name; FakeScript script; bool recording; } cases[] = {
+      {"blocks in open", {.blocksInOpen = true}, false},
+      {"blocks in read", {.framesBeforeBlocking = 3}, false},
+      {"blocks in read while recording", {.framesBeforeBlocking = 10}, true},
+  };
+  for (const auto& [name, script, recording] : cases) {
+    auto control = std::make_unique<ezVidCap>(fakeCamera(script));
+    control->setLiveView(true);
+    if (recording) {
+      control->setRecordFileName(pathOf("closing.avi"));
+      control->StartRecording();
+    }
+    runEventsFor(600ms);  // blocked by now
+    const auto start = Clock::now();
+    control.reset();
+    EXPECT_LT(Clock::now() - start, 2s) << name;
+    // The driver answers at last: what was left behind ends on its own.
+    script.gate->opened.set_value();
+    EXPECT_TRUE(runEventsUntil([&] { return captureThreadsLeftRunning() == 0 && script.counts->alive == 0; }, 5s))
+        << name;
+  }
+}
+
+TEST_F(CaptureLifecycleTest, LetsTheCameraGoWhenNothingNeedsItAndOpensItAgain) {
+  const FakeScript script;
+  ezVidCap control(fakeCamera(script));
+  control.setRecordFileName(pathOf("clip.avi"));
+  // The camera stays open from use to end.
+  const struct { const char* name; std::function<void()> use, end; } uses[] = {
+      {"preview", [&] { control.setLiveView(true); }, [&] { control.setLiveView(false); }},
+      {"recording", [&] { control.StartRecording(); }, [&] { control.StopRecording(); }},
+      {"snapshot", [] {}, [&] { control.WriteFrameFile(pathOf("a.bmp")); }},
+  };
+  int opened = 0;
+  for (const auto& [name, use, end] : uses) {
+    use();
+    runEventsFor(1500ms);
+    EXPECT_EQ(script.counts->alive, name == std::string("snapshot") ? 0 : 1) << name;
+    end();
+    EXPECT_EQ(script.counts->opened, ++opened) << name;
+    EXPECT_TRUE(runEventsUntil([&] { return script.counts->alive == 0; }, 2s)) << name;
+  }
+}
+
+TEST_F(CaptureLifecycleTest, RecordingPlaysAtTheRateItsFramesCameAt) {
+  // Seconds between frames from a camera that claims 30 a second.
+  const struct { const char* name; double interval; int frames; std::size_t queue; } cases[] = {
+      {"as fast as it claims", 1 / 30.0, 45, 90},
+      {"slower than it claims", 0.08, 20, 90},
+      {"writing falls behind", 1 / 30.0, 60, 2},
+  };
+  for (const auto& [name, interval, frames, queue] : cases) {
+    const QString path = pathOf(QString("%1.avi").arg(name));
+    VideoRecorder recorder(path, 30.0, {320, 240}, {}, {.maxQueuedFrames = queue});
+    const cv::Mat frame(240, 320, CV_8UC3, cv::Scalar(40, 80, 120));
+    const auto start = Clock::now();
+    for (int i = 0; i < frames; ++i)
+      recorder.push(frame, start + std::chrono::duration_cast<Clock::duration>(i * interval * 1s));
+    const RecordingSummary summary = recorder.finish();
+    EXPECT_EQ(summary.framesWritten + summary.framesDropped, std::uint64_t(frames)) << name;
+    EXPECT_EQ(summary.framesDropped > 0, queue < std::size_t(frames)) << name;
+    // The frames written fill the time all frames came over; within 1% the
+    // camera's own rate stays.
+    const double measured = double(summary.framesWritten) / (frames * interval);
+    const double expected = std::abs(measured - 30) <= 0.3 ? 30 : measured;
+    EXPECT_NEAR(summary.framesPerSecond, expected, 1e-3) << name;
+    const PlayedVideo video = playBack(path);
+    EXPECT_EQ(video.frames, int(summary.framesWritten)) << name;
+    EXPECT_NEAR(video.framesPerSecond, expected, 1e-3) << name;
+    const std::string dropped = std::to_string(summary.framesDropped) + " frame";
+    EXPECT_EQ(summary.notice.find(dropped) != std::string::npos, summary.framesDropped > 0) << summary.notice;
+  }
+}
+
+TEST_F(CaptureLifecycleTest, SnapshotIsTheSourcePictureWhileTheGuideIsDrawn) {
+  ezVidCap control(fakeCamera({.size = {160, 120}}));
+  control.resize(160, 120);
+  control.setFaceGuide({101, 101});
+  control.show();
+  control.setLiveView(true);
+  ASSERT_TRUE(runEventsUntil([&] { return control.framesShown() >= 3; }, 5s));
+  const QColor camera(30, 200, 10);  // the fake's BGR (10, 200, 30)
+  const QImage shown = control.grab().toImage();
+  EXPECT_NE(shown.pixelColor(101, 50), camera);  // the guide on the preview
+  EXPECT_EQ(shown.pixelColor(130, 50), camera);
+  control.WriteFrameFile(pathOf("snapshot.bmp"));
+  QImage delivered(160, 120, QImage::Format_RGB888);
+  delivered.fill(camera);
+  EXPECT_EQ(QImage(pathOf("snapshot.bmp")).convertToFormat(QImage::Format_RGB888), delivered);
+}
+
+}  // namespace
+}  // namespace tavro

@@ -1,0 +1,207 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QImage>
+#include <QKeyEvent>
+#include <QPushButton>
+#include <thread>
+
+#include "capture/ez_vid_cap.h"
+#include "tests/capture/fake_source.h"
+#include "tests/capture/test_support.h"
+
+namespace tavro {
+namespace {
+
+using namespace std::chrono_literals;
+using testing::platformErrorOf;
+using testing::playBack;
+using testing::runEventsFor;
+
+using RecordingTest = testing::CaptureTest;
+
+// One second at 30 frames a second, with room for a slow, shared machine;
+// whatever came, it plays for about the second it was recorded.
+void expectAboutOneSecond(const testing::PlayedVideo& video) {
+  ASSERT_TRUE(video.opened);
+  EXPECT_GE(video.frames, 15);
+  EXPECT_LE(video.frames, 60);
+  EXPECT_EQ(video.width, 160);
+  EXPECT_EQ(video.height, 120);
+  EXPECT_NEAR(video.frames / video.framesPerSecond, 1.0, 0.25);
+}
+
+TEST_F(RecordingTest, OneSecondRecordingPlaysBack) {
+  ezVidCap control;
+  const QString path = pathOf("clip.avi");
+  control.setRecordFileName(path);
+  control.StartRecording();
+  EXPECT_TRUE(control.isRecording());
+  runEventsFor(1s);
+  control.StopRecording();
+  EXPECT_FALSE(control.isRecording());
+  expectAboutOneSecond(playBack(path));
+}
+
+TEST_F(RecordingTest, ABmpSuffixStillPlays) {
+  ezVidCap control;
+  control.setRecordFileName(pathOf("TavroTEST.BMP"));  // the window's default name
+  control.StartRecording();
+  runEventsFor(1s);
+  control.StopRecording();
+  expectAboutOneSecond(playBack(pathOf("TavroTEST.BMP")));
+}
+
+TEST_F(RecordingTest, StartWhileRecordingAndStopWithoutRecordingAreHarmless) {
+  ezVidCap control;
+  EXPECT_NO_THROW(control.StopRecording());
+  const QString first = pathOf("first.avi");
+  control.setRecordFileName(first);
+  control.StartRecording();
+  control.setRecordFileName(pathOf("second.avi"));  // for the next recording only
+  EXPECT_NO_THROW(control.StartRecording());
+  runEventsFor(1s);
+  control.StopRecording();
+  EXPECT_NO_THROW(control.StopRecording());
+  expectAboutOneSecond(playBack(first));
+  EXPECT_EQ(folderEntries(), QStringList{"first.avi"});
+}
+
+TEST_F(RecordingTest, NoNameOrUnwritablePathIsAnError) {
+  ezVidCap control;
+  EXPECT_EQ(platformErrorOf([&] { control.StartRecording(); }), "No file name set for the recording");
+  const QString path = pathOf("missing/clip.avi");
+  control.setRecordFileName(path);
+  const std::string message = platformErrorOf([&] { control.StartRecording(); });
+  EXPECT_NE(message.find("Cannot write the recording file " + path.toStdString()), std::string::npos) << message;
+  EXPECT_FALSE(control.isRecording());
+  EXPECT_NO_THROW(control.StopRecording());
+}
+
+TEST_F(RecordingTest, DestroyingTheControlWhileRecordingLeavesAPlayableFile) {
+  const QString path = pathOf("closing.avi");
+  {
+    ezVidCap control;
+    control.setLiveView(true);
+    control.setRecordFileName(path);
+    control.StartRecording();
+    runEventsFor(1s);
+  }
+  expectAboutOneSecond(playBack(path));
+  EXPECT_EQ(folderEntries(), QStringList{"closing.avi"});
+}
+
+TEST_F(RecordingTest, SnapshotsDuringARecordingLeaveItWhole) {
+  ezVidCap control;
+  const QString path = pathOf("clip.avi");
+  control.setRecordFileName(path);
+  control.StartRecording();
+  runEventsFor(300ms);
+  control.WriteFrameFile(pathOf("during.jpg"));
+  EXPECT_FALSE(platformErrorOf([&] { control.WriteFrameFile(pathOf("missing/x.bmp")); }).empty());
+  // The recording's own name would be overwritten when it ends: refused.
+  const std::string message = platformErrorOf([&] { control.WriteFrameFile(path); });
+  EXPECT_NE(message.find("a recording to that file is running"), std::string::npos) << message;
+  runEventsFor(700ms);
+  EXPECT_TRUE(control.isRecording());
+  control.StopRecording();
+  expectAboutOneSecond(playBack(path));
+  EXPECT_EQ(QImage(pathOf("during.jpg")).size(), QSize(160, 120));
+}
+
+TEST_F(RecordingTest, EscapeAnywhereInTheWindowStopsTheRecording) {
+  QWidget window;
+  auto* control = new ezVidCap(&window);
+  auto* button = new QPushButton(QStringLiteral("elsewhere"), &window);
+  QWidget otherWindow;
+  const QString path = pathOf("esc.avi");
+  control->setRecordFileName(path);
+  control->StartRecording();
+  runEventsFor(500ms);
+  QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+  QCoreApplication::sendEvent(&otherWindow, &escape);  // another window's key
+  EXPECT_TRUE(control->isRecording());
+  QKeyEvent other(QEvent::KeyPress, Qt::Key_A, Qt::NoModifier);
+  QCoreApplication::sendEvent(button, &other);
+  EXPECT_TRUE(control->isRecording());
+  QCoreApplication::sendEvent(button, &escape);  // the focus need not be on the control
+  EXPECT_FALSE(control->isRecording());
+  EXPECT_TRUE(playBack(path).opened);
+  EXPECT_NO_THROW(control->finishRecording());  // nothing running: nothing happens
+}
+
+// Waits without letting queued calls arrive, as while a command runs.
+bool stoppedWithoutEvents(const ezVidCap& control) {
+  const auto end = std::chrono::steady_clock::now() + 5s;
+  while (control.isRecording()) {
+    if (std::chrono::steady_clock::now() >= end) return false;
+    std::this_thread::sleep_for(10ms);
+  }
+  return true;
+}
+
+TEST_F(RecordingTest, CameraLostMidRecordingIsFinishedAtOnceAndReportedOnce) {
+  ezVidCap control(testing::fakeCamera({.framesBeforeLoss = 20}));
+  QStringList signalled;
+  QObject::connect(&control, &ezVidCap::recordingFailed, [&](const QString& m) { signalled << m; });
+  const QString path = pathOf("lost.avi");
+  control.setRecordFileName(path);
+  control.StartRecording();
+  ASSERT_TRUE(testing::runEventsUntil([&] { return !signalled.isEmpty(); }, 5s));
+  EXPECT_FALSE(control.isRecording());
+  EXPECT_EQ(control.statusText(), "Camera lost: test picture");
+  const std::string message = signalled.front().toStdString();
+  EXPECT_EQ(message.rfind("Recording to " + path.toStdString() + " stopped: the camera stopped delivering frames; the ", 0),
+            0u) << message;
+  EXPECT_NE(message.find("frames before were saved"), std::string::npos) << message;
+
+  // Already finished under its name, before any click.
+  const testing::PlayedVideo video = playBack(path);
+  ASSERT_TRUE(video.opened);
+  EXPECT_GE(video.frames, 1);
+  EXPECT_LE(video.frames, 20);
+  EXPECT_EQ(video.width, 64);
+  EXPECT_NO_THROW(control.StopRecording());
+  runEventsFor(200ms);
+  EXPECT_EQ(signalled.size(), 1);
+
+  // The test picture records from then on.
+  control.StartRecording();
+  runEventsFor(300ms);
+  EXPECT_NO_THROW(control.StopRecording());
+}
+
+TEST_F(RecordingTest, AFailureFoundByAClickIsNotReportedAgain) {
+  ezVidCap control(testing::fakeCamera({.framesBeforeLoss = 10}));
+  int reports = 0;
+  QObject::connect(&control, &ezVidCap::recordingFailed, [&] { ++reports; });
+  control.setRecordFileName(pathOf("a.avi"));
+  control.StartRecording();
+  ASSERT_TRUE(stoppedWithoutEvents(control));
+  // "Record " clicked before the failure's own report arrived.
+  EXPECT_NE(platformErrorOf([&] { control.StartRecording(); }).find("camera stopped"), std::string::npos);
+  runEventsFor(300ms);
+  EXPECT_EQ(reports, 0);
+  control.StartRecording();  // now a new one starts
+  EXPECT_TRUE(control.isRecording());
+  runEventsFor(200ms);
+  control.StopRecording();
+  EXPECT_EQ(reports, 0);
+}
+
+TEST_F(RecordingTest, FinishRecordingSignalsAFailureInsteadOfThrowing) {
+  ezVidCap control(testing::fakeCamera({.framesBeforeLoss = 5}));
+  QStringList signalled;
+  QObject::connect(&control, &ezVidCap::recordingFailed, [&](const QString& m) { signalled << m; });
+  control.setRecordFileName(pathOf("b.avi"));
+  control.StartRecording();
+  ASSERT_TRUE(stoppedWithoutEvents(control));
+  EXPECT_NO_THROW(control.finishRecording());
+  runEventsFor(300ms);
+  ASSERT_EQ(signalled.size(), 1);
+  EXPECT_NE(signalled[0].indexOf("frames before were saved"), -1) << signalled[0].toStdString();
+}
+
+}  // namespace
+}  // namespace tavro
