@@ -3,6 +3,8 @@
 #include "app/face_folder.h"
 #include "app/file_names.h"
 #include "app/typed_path.h"
+#include "files/entries.h"
+#include "files/native_names.h"
 #include "pictures/picture_loader.h"
 
 namespace tavro {
@@ -19,15 +21,17 @@ QString databaseButtonCaption(std::int16_t letterIndex) {
 }  // namespace
 
 CameraCommands::CameraCommands(CaptureControl& capture, QString programDirectory,
-                               MessageBox& messages, PictureBoxModel& display)
+                               MessageBox& messages, PictureBoxModel& display, StatusReport& status)
     : capture_(capture),
       programDirectory_(std::move(programDirectory)),
       messages_(messages),
-      display_(display) {}
+      display_(display),
+      status_(status) {}
 
 void CameraCommands::switchPreviewOn() {
   try {
     capture_.setLiveView(true);
+    status_.previewSwitched(true);
   } catch (const std::exception& e) {
     report(QStringLiteral("ON"), e);
   }
@@ -36,6 +40,7 @@ void CameraCommands::switchPreviewOn() {
 void CameraCommands::switchPreviewOff() {
   try {
     capture_.setLiveView(false);
+    status_.previewSwitched(false);
   } catch (const std::exception& e) {
     report(QStringLiteral("OFF"), e);
   }
@@ -50,7 +55,9 @@ void CameraCommands::takePicture(const QString& typedText) {
     return;
   }
   try {
-    display_.setPicture(loadPicture(path, PictureLoadOptions{display_.drawingArea()}));
+    display_.setPicture(loadPicture(path, PictureLoadOptions{display_.drawingArea()}),
+                        QStringLiteral("snapshot ") + shownFileName(path));
+    status_.snapshotWritten(path);
   } catch (const std::exception& e) {
     messages_.show(QStringLiteral("TAKE PIC: the snapshot could not be shown: ") +
                    QString::fromStdString(e.what()));
@@ -62,12 +69,20 @@ void CameraCommands::takeDatabasePicture(std::int16_t letterIndex) {
   try {
     snapshotFaceNumber_ = kSnapshotFace;
     const QString faceFile = faceFilePath(programDirectory_, snapshotFaceNumber_, letterIndex);
-    createFolderOf(faceFile);  // a user's face folder starts with its first snapshot
+    const bool existed = entryKind(faceFile) == EntryKind::File;
+    // A user's face folder starts with its first snapshot, not with a refused one.
+    const QStringList madeFolders = createFolderOf(faceFile);
+    if (capture_.WriteCameraFrameFile(faceFile)) {
+      status_.faceSnapshotWritten(command, faceFile, letterIndex);
+      return;
+    }
+    removeFolders(madeFolders);
     // The next training run would learn the test pattern as a face.
-    if (!capture_.WriteCameraFrameFile(faceFile))
-      messages_.show(command + QStringLiteral(" refused: there is no camera picture, only the test picture "
-                                              "standing in for the camera. The face file ") +
-                     faceFile + QStringLiteral(" was kept as it was."));
+    messages_.show(command +
+                   QStringLiteral(" refused: there is no camera picture, only the test picture standing in for the "
+                                  "camera. ") +
+                   (existed ? QStringLiteral("The face file %1 was kept as it was.").arg(displayName(faceFile))
+                            : QStringLiteral("No face file was written (%1).").arg(displayName(faceFile))));
   } catch (const std::exception& e) {
     report(command, e);
   }
@@ -75,18 +90,23 @@ void CameraCommands::takeDatabasePicture(std::int16_t letterIndex) {
 
 void CameraCommands::startRecording(const QString& typedText) {
   try {
-    capture_.setRecordFileName(typedPath(typedText));
+    const QString path = typedPath(typedText);
+    // A click while recording leaves the running recording as it is.
+    const bool running = capture_.isRecording();
+    capture_.setRecordFileName(path);
     capture_.StartRecording();
+    if (!running) recordingPath_ = path;
+    status_.recordingStarted(recordingPath_, running);
   } catch (const std::exception& e) {
     report(QStringLiteral("Record"), e);
   }
 }
 
-void CameraCommands::stopRecording() {
+void CameraCommands::stopRecording(const QString& command) {
   try {
-    capture_.StopRecording();
+    status_.recordingStopped(command, recordingPath_, capture_.StopRecording());
   } catch (const std::exception& e) {
-    report(QStringLiteral("STOP AVI"), e);
+    report(command, e);
   }
 }
 

@@ -4,6 +4,7 @@
 
 #include "app/capture_control.h"
 #include "capture/ez_vid_cap.h"
+#include "capture/video_recorder.h"
 
 namespace tavro {
 
@@ -15,7 +16,12 @@ class EzVidCapControl : public CaptureControl {
   bool WriteCameraFrameFile(const QString& path) override { return control_.WriteCameraFrameFile(path); }
   void setRecordFileName(const QString& path) override { control_.setRecordFileName(path); }
   void StartRecording() override { control_.StartRecording(); }
-  void StopRecording() override { control_.StopRecording(); }
+  RecordingResult StopRecording() override {
+    const bool running = control_.isRecording();
+    const RecordingSummary summary = control_.StopRecording();
+    return {running, summary.framesWritten, summary.framesDropped, summary.framesPerSecond};
+  }
+  bool isRecording() const override { return control_.isRecording(); }
 
  private:
   ezVidCap& control_;

@@ -1,9 +1,13 @@
 #include "app/face_folder.h"
 
+#include <unistd.h>
+
 #include <QDir>
+#include <algorithm>
 
 #include "build_info.h"
 #include "files/entries.h"
+#include "files/native_names.h"
 #include "files/program_directory.h"
 
 namespace tavro {
@@ -44,10 +48,21 @@ FaceFolder FaceFolder::ofThisProgram(const QString& chosen) {
   return FaceFolder(executableDirectory(), QProcessEnvironment::systemEnvironment(), chosen);
 }
 
-void createFolderOf(const QString& faceFile) {
+QStringList createFolderOf(const QString& faceFile) {
   const QString file = absolutePath(faceFile);
   const qsizetype slash = file.lastIndexOf(u'/');
-  makeFolder(slash <= 0 ? QStringLiteral("/") : file.left(slash), QStringLiteral("face folder"));
+  const QString folder = slash <= 0 ? QStringLiteral("/") : file.left(slash);
+  QStringList missing;
+  for (QString part = folder; part.size() > 1 && entryKind(part) == EntryKind::Nothing;
+       part = part.left(std::max<qsizetype>(part.lastIndexOf(u'/'), 1)))
+    missing.prepend(part);
+  makeFolder(folder, QStringLiteral("face folder"));
+  return missing;
+}
+
+void removeFolders(const QStringList& folders) {
+  for (qsizetype i = folders.size() - 1; i >= 0; --i)
+    if (::rmdir(toNativeName(folders[i]).constData()) != 0) return;
 }
 
 }  // namespace tavro

@@ -10,6 +10,7 @@
 
 #include <QProcessEnvironment>
 #include <QString>
+#include <QStringList>
 
 namespace tavro {
 
@@ -30,8 +31,12 @@ class FaceFolder {
   QString path_;
 };
 
-// Creates the face folder of a face file if missing; throws Error(Platform)
-// naming the folder and the system's reason when it cannot.
-void createFolderOf(const QString& faceFile);
+// Creates the face folder of a face file if missing, and returns the
+// folders it created, outermost first; throws Error(Platform) naming the
+// folder and the system's reason when it cannot.
+QStringList createFolderOf(const QString& faceFile);
+// Removes folders createFolderOf made, innermost first, as long as they are
+// still empty.
+void removeFolders(const QStringList& folders);
 
 }  // namespace tavro

@@ -3,40 +3,53 @@
 #include <exception>
 
 #include "app/file_names.h"
+#include "files/entries.h"
+#include "files/native_names.h"
 #include "pictures/picture_file.h"
 #include "pictures/picture_loader.h"
 
 namespace tavro {
 
+QString PictureLoad::reason() const { return result == Result::Missing ? QStringLiteral("not found") : message; }
+
 FacePictureLoader::FacePictureLoader(QString programDirectory, MessageBox& messages)
     : programDirectory_(std::move(programDirectory)), messages_(messages) {}
 
-bool FacePictureLoader::loadFace(std::int16_t faceNumber, std::int16_t pictureLetterIndex,
-                                 PictureBoxModel& target) {
+PictureLoad FacePictureLoader::loadFace(std::int16_t faceNumber, std::int16_t pictureLetterIndex,
+                                        PictureBoxModel& target) {
   try {
-    return loadIfPresent(target, faceFilePath(programDirectory_, faceNumber, pictureLetterIndex));
+    return shown(read(target, faceFilePath(programDirectory_, faceNumber, pictureLetterIndex)), kLoadFacePrefix);
   } catch (const std::exception& e) {
-    messages_.show(QStringLiteral("frmMain/loadFace/") + QString::fromStdString(e.what()));
-    return false;
+    return shown({PictureLoad::Result::Unreadable, QString::fromStdString(e.what())}, kLoadFacePrefix);
   }
 }
 
-bool FacePictureLoader::loadFace2(PictureBoxModel& target, const QString& pictureFile) {
+PictureLoad FacePictureLoader::loadFace2(PictureBoxModel& target, const QString& pictureFile) {
+  return shown(read(target, pictureFile), kLoadFace2Prefix);
+}
+
+PictureLoad FacePictureLoader::read(PictureBoxModel& target, const QString& path) {
+  // A name the system cannot be given names nothing.
+  if (path.isEmpty() || path.contains(QChar(0))) return {};
   try {
-    return loadIfPresent(target, pictureFile);
+    // A name the system cannot look up is reported with its reason.
+    if (!ordinaryFileExists(path) && entryKind(path) == EntryKind::Nothing) return {};
+    // The box shows the picture's top-left corner only: nothing more is decoded.
+    target.setPicture(loadPicture(path, PictureLoadOptions{target.drawingArea()}), shownFileName(path));
+    return {PictureLoad::Result::Loaded, {}};
   } catch (const std::exception& e) {
-    messages_.show(QStringLiteral("frmMain/loadFace2/") + QString::fromStdString(e.what()));
-    return false;
+    return {PictureLoad::Result::Unreadable, QString::fromStdString(e.what())};
   }
 }
 
-bool FacePictureLoader::loadIfPresent(PictureBoxModel& target, const QString& path) {
-  // Only an ordinary file counts; a name that leads to nothing else is
-  // skipped without a word, one the system cannot look up is reported.
-  if (!ordinaryFileExists(path)) return false;
-  // The box shows the picture's top-left corner only: nothing more is decoded.
-  target.setPicture(loadPicture(path, PictureLoadOptions{target.drawingArea()}));
-  return true;
+PictureLoad FacePictureLoader::shown(PictureLoad load, const QString& prefix) {
+  if (load.result == PictureLoad::Result::Unreadable) messages_.show(prefix + load.message);
+  return load;
+}
+
+QString shownFileName(const QString& path) {
+  const QString shown = displayName(path);
+  return shown.mid(shown.lastIndexOf(u'/') + 1);
 }
 
 }  // namespace tavro

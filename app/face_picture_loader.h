@@ -2,7 +2,12 @@
 // The window's two picture-loading routines. They are the only routines that
 // catch their own errors: a failure shows "frmMain/loadFace/" or
 // "frmMain/loadFace2/" followed by the error's text, the target keeps its
-// picture, and the caller carries on.
+// picture, and the caller carries on. A training run reads its face files
+// quietly instead and reports their failures together.
+//
+// A name that leads to nothing is skipped without a word. Anything else
+// that is no ordinary file (a folder, a FIFO, a device) is refused as
+// unreadable by the picture loader ("Not a file: ..."), never waited on.
 
 #include <QString>
 #include <cstdint>
@@ -12,23 +17,43 @@
 
 namespace tavro {
 
+inline const QString kLoadFacePrefix = QStringLiteral("frmMain/loadFace/");
+inline const QString kLoadFace2Prefix = QStringLiteral("frmMain/loadFace2/");
+
+// What became of one picture file.
+struct PictureLoad {
+  enum class Result { Loaded, Missing, Unreadable };
+  Result result = Result::Missing;
+  QString message;  // Unreadable: the loader's message, naming the file
+
+  bool loaded() const { return result == Result::Loaded; }
+  explicit operator bool() const { return loaded(); }
+  // Why it was not loaded: "not found" or the loader's message.
+  QString reason() const;
+};
+
 class FacePictureLoader {
  public:
   FacePictureLoader(QString programDirectory, MessageBox& messages);
 
   // Loads the face file of a number and picture index (0 = "a") into the
-  // target when such a file exists. True when the target got a new picture.
-  bool loadFace(std::int16_t faceNumber, std::int16_t pictureLetterIndex, PictureBoxModel& target);
+  // target when such a file exists.
+  PictureLoad loadFace(std::int16_t faceNumber, std::int16_t pictureLetterIndex, PictureBoxModel& target);
   // Loads the file into the target when it exists; the path is used as given.
-  bool loadFace2(PictureBoxModel& target, const QString& pictureFile);
+  PictureLoad loadFace2(PictureBoxModel& target, const QString& pictureFile);
+  // The same without a message: the caller tells the failure.
+  PictureLoad read(PictureBoxModel& target, const QString& path);
 
   const QString& programDirectory() const { return programDirectory_; }
 
  private:
-  bool loadIfPresent(PictureBoxModel& target, const QString& path);
+  PictureLoad shown(PictureLoad load, const QString& prefix);
 
   QString programDirectory_;
   MessageBox& messages_;
 };
+
+// The last part of a path ("face12a.jpg"), as messages show it.
+QString shownFileName(const QString& path);
 
 }  // namespace tavro

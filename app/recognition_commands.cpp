@@ -1,27 +1,35 @@
 #include "app/recognition_commands.h"
 
+#include <QStringList>
+
 #include "app/file_names.h"
 #include "app/typed_path.h"
 
 namespace tavro {
 
 RecognitionCommands::RecognitionCommands(RecognitionSession& session, RecognitionView& view,
-                                         MessageBox& messages)
-    : session_(session), view_(view), messages_(messages) {}
+                                         MessageBox& messages, StatusReport& status)
+    : session_(session), view_(view), messages_(messages), status_(status) {}
 
 void RecognitionCommands::trainDatabase() {
   view_.setCheckImageEnabled(false);
   const int before = session_.faceCount();
+  QStringList message;
   try {
     session_.trainDatabase();
   } catch (const std::exception& e) {
     const int added = session_.faceCount() - before;
-    messages_.show(QStringLiteral("Train Database failed: %1\n%2 faces are stored (this run added %3 of %4).")
+    message.append(QStringLiteral("Train Database failed: %1\n%2 faces are stored (this run added %3 of %4).")
                        .arg(QString::fromStdString(e.what()))
                        .arg(session_.faceCount())
                        .arg(added)
                        .arg(RecognitionSession::kFacesPerRun));
   }
+  const bool completed = message.isEmpty();
+  const QString unreadable = trainingFailureMessage(session_.lastRun());
+  if (!unreadable.isEmpty()) message.append(unreadable);
+  if (!message.isEmpty()) messages_.show(message.join(QStringLiteral("\n\n")));
+  if (completed) status_.trained(session_.lastRun());
   view_.setTrainCaption(session_.faceCount() > 0 ? QStringLiteral("retrain")
                                                  : QStringLiteral("Train Database"));
   view_.setCheckImageEnabled(true);
@@ -30,7 +38,7 @@ void RecognitionCommands::trainDatabase() {
 void RecognitionCommands::checkImage(const QString& typedText) {
   const QString command = QStringLiteral("Check IMAGE");
   if (refuseWithoutFaces(command)) return;
-  identify(command, typedPath(typedText));
+  identify(command, typedText, typedPath(typedText));
 }
 
 void RecognitionCommands::testRandomFace() {
@@ -38,20 +46,21 @@ void RecognitionCommands::testRandomFace() {
   if (refuseWithoutFaces(command)) return;
   try {
     const QString probe = session_.testProbePath();
-    identify(command, probe);
+    identify(command, probe, probe);
   } catch (const std::exception& e) {
     report(command, e);
   }
 }
 
 void RecognitionCommands::loadImageToRecognizer(const QString& typedText) {
-  session_.loadIntoWorkSurface(typedPath(typedText));
+  const QString path = typedPath(typedText);
+  status_.loadedIntoInputImage(typedText, path, session_.loadIntoWorkSurface(path));
 }
 
-void RecognitionCommands::identify(const QString& command, const QString& probePath) {
+void RecognitionCommands::identify(const QString& command, const QString& typedProbe, const QString& probePath) {
   view_.showIdentificationArea();
   try {
-    session_.identify(probePath);
+    status_.identified(command, typedProbe, session_.identify(probePath));
   } catch (const std::exception& e) {
     report(command, e);
   }

@@ -9,21 +9,36 @@
 #include <QString>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "app/face_picture_loader.h"
+#include "app/file_stamp.h"
+#include "app/training_run.h"
 #include "face/face_recogniser.h"
+#include "face/match_certainty.h"
 #include "widgets/message_box.h"
 #include "widgets/picture_box_model.h"
 
 namespace tavro {
 
 struct Identification {
-  bool probeShown = false;       // whether the probe file was loaded into pic0
+  // Whether the "a" file pic1 shows is the one the answer was trained with.
+  enum class TrainedPicture {
+    Same,
+    Changed,  // replaced or edited since (its time or size differ)
+    Unread,   // missing or unreadable at that training run
+  };
+
+  QString probePath;
+  PictureLoad probe;             // whether the probe file was loaded into pic0
   std::string faceName;          // as the recogniser answered; may be empty
   std::int16_t faceNumber = 0;   // the name read as a number
   QString matchedFaceFile;       // that number's "a" file
-  bool matchedFaceShown = false; // whether that file was loaded into pic1
+  PictureLoad matchedFace;       // whether that file was loaded into pic1
+  TrainedPicture trainedPicture = TrainedPicture::Same;  // when it was loaded
+  MatchCertainty certainty;      // the answer's score, runner-up and margin
 };
 
 class RecognitionSession {
@@ -41,9 +56,11 @@ class RecognitionSession {
   // each loaded into pic0 when present and added under its number. A run
   // that would not fit the recogniser's capacity is refused before it starts
   // (Error(SubscriptOutOfRange)); any other error stops the run and is passed
-  // on, the faces added before it staying stored.
-  // Returns how many face files were loaded.
-  int trainDatabase();
+  // on, the faces added before it staying stored. The face files are read
+  // without a message: the run tells what it read (also lastRun(), for a
+  // run that failed).
+  TrainingRun trainDatabase();
+  const TrainingRun& lastRun() const { return lastRun_; }
 
   // Loads the probe into pic0 (when present), identifies what pic0 shows and
   // shows the matched number's "a" file in pic1 (when present).
@@ -54,7 +71,7 @@ class RecognitionSession {
   QString testProbePath() const;
 
   // Loads a picture into pic0 only.
-  void loadIntoWorkSurface(const QString& path);
+  PictureLoad loadIntoWorkSurface(const QString& path);
 
   // Faces stored so far (0 before the first run).
   int faceCount() const;
@@ -69,6 +86,10 @@ class RecognitionSession {
   PictureBoxModel& pic0_;
   PictureBoxModel& pic1_;
   std::unique_ptr<ClassFaceRecogniser> faceRecogniser_;
+  TrainingRun lastRun_;
+  // For each stored face, its number's "a" file as its run read it (none
+  // when missing or unreadable then).
+  std::vector<std::optional<FileStamp>> trainedAFiles_;
 };
 
 }  // namespace tavro

@@ -1,9 +1,12 @@
 #include "app/tavro_recog.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPalette>
 #include <QPushButton>
+#include <QShortcut>
+#include <QStatusBar>
 
 #include "app/control_look.h"
 #include "app/face_folder.h"
@@ -21,6 +24,10 @@ const QColor kCyan(0, 192, 192);
 const QColor kOrange(255, 128, 0);
 const QColor kGreen(0, 128, 0);
 const QColor kCaptionBlue(192, 192, 255);
+// The status line in the light grey of an empty picture box area.
+const QColor kStatusGrey(212, 208, 200);
+// The fixed layout above the status line.
+const QSize kLayoutSize(11025 / kTwipsPerPixel, 4575 / kTwipsPerPixel);
 
 // PIC_DISPLAY: a 2415 x 1815-twip box less its border, in twips as its scale.
 PictureBoxModel displayBoxModel() {
@@ -28,7 +35,7 @@ PictureBoxModel displayBoxModel() {
                    1815 / kTwipsPerPixel - 2 * PictureBox::kBorder);
   PictureBoxModel model(area, static_cast<float>(area.width() * kTwipsPerPixel),
                         static_cast<float>(area.height() * kTwipsPerPixel));
-  model.setPicture(displayPlaceholder());
+  model.setPicture(displayPlaceholder(), kPlaceholderDescription);
   return model;
 }
 
@@ -48,10 +55,9 @@ TAVRO_RECOG::TAVRO_RECOG(QString programDirectory, std::unique_ptr<MessageBox> o
                          MessageBox* messages, const CameraSetting& camera, QWidget* parent)
     : QWidget(parent),
       ownMessages_(std::move(ownMessages)),
-      messages_(messages != nullptr ? *messages : *ownMessages_) {
+      messages_(messages != nullptr ? *messages : *ownMessages_, status_) {
   setObjectName(QStringLiteral("TAVRO_RECOG"));
   setWindowTitle(QStringLiteral("Tavro CAM"));
-  setFixedSize(11025 / kTwipsPerPixel, 4575 / kTwipsPerPixel);
   setFont(sansSerif(8));
   QPalette background = palette();
   background.setColor(QPalette::Window, Qt::black);
@@ -59,21 +65,27 @@ TAVRO_RECOG::TAVRO_RECOG(QString programDirectory, std::unique_ptr<MessageBox> o
   setAutoFillBackground(true);
 
   createControls(camera);
+  createStatusLine();
+  setFixedSize(kLayoutSize + QSize(0, statusLine_->height()));
   setFocusOrder();
 
   capture_ = std::make_unique<EzVidCapControl>(*ezVidCap1_);
   session_ = std::make_unique<RecognitionSession>(programDirectory, messages_, pic0_->model(),
                                                   pic1_->model());
   RecognitionView& view = *this;
-  recognition_ = std::make_unique<RecognitionCommands>(*session_, view, messages_);
+  recognition_ = std::make_unique<RecognitionCommands>(*session_, view, messages_, status_);
   camera_ = std::make_unique<CameraCommands>(*capture_, programDirectory, messages_,
-                                             PIC_DISPLAY_->model());
+                                             PIC_DISPLAY_->model(), status_);
   connectCommands();
+  status_.setListener([this](const QString& text) { showStatus(text); });
+  status_.started(programDirectory);
 
   // The start state: only "Check IMAGE" disabled; the answer hidden.
   cmdTest_->setEnabled(false);
   lblIdentity_->hide();
   pic1_->hide();
+  describeCamera();
+  TXT_file_->setFocus();
 }
 
 TAVRO_RECOG::~TAVRO_RECOG() = default;
@@ -82,6 +94,7 @@ void TAVRO_RECOG::createControls(const CameraSetting& camera) {
   ezVidCap1_ = new ezVidCap(camera, this);
   ezVidCap1_->setObjectName(QStringLiteral("ezVidCap1"));
   ezVidCap1_->setGeometry(fromTwips(360, 120, 2400, 1800));
+  ezVidCap1_->setAccessibleName(QStringLiteral("Camera"));
   // The live picture shows what of a snapshot a face box will read.
   ezVidCap1_->setFaceGuide(QSize(PictureBoxModel::kFaceAreaSide, PictureBoxModel::kFaceAreaSide));
 
@@ -102,11 +115,13 @@ void TAVRO_RECOG::createControls(const CameraSetting& camera) {
   TXT_file_ = new QLineEdit(QStringLiteral("\\TavroTEST.BMP"), this);
   TXT_file_->setObjectName(QStringLiteral("TXT_file"));
   TXT_file_->setGeometry(fromTwips(360, 3600, 5055, 375));
+  TXT_file_->setAccessibleName(Label2_->text());
   paintTextBox(*TXT_file_);
 
   PIC_DISPLAY_ = new PictureBox(displayBoxModel(), this);
   PIC_DISPLAY_->setObjectName(QStringLiteral("PIC_DISPLAY"));
   PIC_DISPLAY_->move(fromTwips(3000, 120, 2415, 1815).topLeft());
+  PIC_DISPLAY_->setAccessibleName(QStringLiteral("Picture"));
 
   cmd_BMP_ = addButton("cmd_BMP", QStringLiteral("TAKE PIC"), fromTwips(3000, 2040, 2415, 375), kCyan);
   Cmd_RECOG_ = addButton("Cmd_RECOG", QStringLiteral("Load image to Recognizer"),
@@ -117,11 +132,13 @@ void TAVRO_RECOG::createControls(const CameraSetting& camera) {
   pic0_ = new PictureBox(PictureBoxModel::faceBox(), this);
   pic0_->setObjectName(QStringLiteral("pic0"));
   pic0_->move(fromTwips(6240, 240, 1575, 1575).topLeft());
+  pic0_->setAccessibleName(QStringLiteral("Input Image"));
   Label1_ = addLabel("Label1", QStringLiteral("Input Image"), fromTwips(6240, 1920, 1575, 375), kCaptionBlue,
                      Qt::AlignHCenter);
   pic1_ = new PictureBox(PictureBoxModel::faceBox(), this);
   pic1_->setObjectName(QStringLiteral("pic1"));
   pic1_->move(fromTwips(8760, 240, 1575, 1575).topLeft());
+  pic1_->setAccessibleName(QStringLiteral("Identified"));
   lblIdentity_ = addLabel("lblIdentity", QStringLiteral("Identified"), fromTwips(8760, 1920, 1575, 375),
                           kCaptionBlue, Qt::AlignHCenter);
 
@@ -142,6 +159,8 @@ QPushButton* TAVRO_RECOG::addButton(const char* name, const QString& caption, QR
   button->setObjectName(QString::fromLatin1(name));
   button->setGeometry(place);
   button->setFocusPolicy(Qt::StrongFocus);
+  // "Record " is heard as "Record".
+  if (caption.trimmed() != caption) button->setAccessibleName(caption.trimmed());
   paintButtonFace(*button, face);
   return button;
 }
@@ -155,11 +174,55 @@ QLabel* TAVRO_RECOG::addLabel(const char* name, const QString& caption, QRect pl
   return label;
 }
 
+// Below the fixed layout, the window's full width; it takes no focus.
+void TAVRO_RECOG::createStatusLine() {
+  statusLine_ = new QStatusBar(this);
+  statusLine_->setObjectName(QStringLiteral("statusLine"));
+  statusLine_->setSizeGripEnabled(false);
+  statusLine_->setFocusPolicy(Qt::NoFocus);
+  // Else a screen reader would hear the tool tip, the text again.
+  statusLine_->setAccessibleDescription(QStringLiteral("what the last command did"));
+  QPalette look = statusLine_->palette();
+  look.setColor(QPalette::Window, kStatusGrey);
+  look.setColor(QPalette::WindowText, Qt::black);
+  statusLine_->setPalette(look);
+  statusLine_->setAutoFillBackground(true);
+  statusLine_->setGeometry(QRect(QPoint(0, kLayoutSize.height()),
+                                 QSize(kLayoutSize.width(), statusLine_->sizeHint().height())));
+}
+
+// Shows what fits; the whole text is its accessible name and its tool tip.
+void TAVRO_RECOG::showStatus(const QString& text) {
+  const int room = statusLine_->contentsRect().width() - 8;
+  statusLine_->showMessage(statusLine_->fontMetrics().elidedText(text, Qt::ElideRight, room));
+  statusLine_->setAccessibleName(text);
+  statusLine_->setToolTip(text);
+}
+
+void TAVRO_RECOG::describeCamera() {
+  QStringList state{ezVidCap1_->liveView() ? QStringLiteral("preview on") : QStringLiteral("preview off")};
+  if (ezVidCap1_->isRecording()) state.append(QStringLiteral("recording"));
+  if (!ezVidCap1_->statusText().isEmpty()) state.append(ezVidCap1_->statusText());
+  ezVidCap1_->setAccessibleDescription(state.join(QStringLiteral(", ")));
+}
+
+// The layout's reading order: the left column, the middle, then the right.
 void TAVRO_RECOG::setFocusOrder() {
-  QWidget* const order[] = {cmd_STOP_, CMD_record_, TXT_file_, cmd_BMP_, PIC_DISPLAY_, pic0_,
-                            pic1_, cmdTest_, Cmd_RECOG_, Cmd_add_a_, cmdstart_, CMD_prevOFF_,
-                            CMD_prevON_, cmdTest2_, Cmd_add_b_, Cmd_add_c_};
+  QWidget* const order[] = {CMD_prevON_, CMD_prevOFF_, CMD_record_, cmd_STOP_, TXT_file_,
+                            PIC_DISPLAY_, cmd_BMP_, Cmd_RECOG_, cmdTest_,
+                            pic0_, pic1_, cmdstart_, cmdTest2_, Cmd_add_a_, Cmd_add_b_, Cmd_add_c_};
   for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
+// A button in a plain window takes Space only; Return and Enter press it too.
+void TAVRO_RECOG::keyPressEvent(QKeyEvent* event) {
+  auto* button = qobject_cast<QPushButton*>(focusWidget());
+  if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && button != nullptr &&
+      button->isEnabled()) {
+    button->click();
+    return;
+  }
+  QWidget::keyPressEvent(event);
 }
 
 void TAVRO_RECOG::connectCommands() {
@@ -177,21 +240,50 @@ void TAVRO_RECOG::connectCommands() {
   connect(cmd_STOP_, &QPushButton::clicked, this, &TAVRO_RECOG::stopRecording);
   connect(ezVidCap1_, &ezVidCap::recordingFailed, this, &TAVRO_RECOG::showRecordingMessage);
   connect(ezVidCap1_, &ezVidCap::recordingNotice, this, &TAVRO_RECOG::showRecordingMessage);
+  // Esc ends a recording as "STOP AVI" does, wherever the focus is, and says so.
+  connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, [this] {
+    if (!capture_->isRecording()) return;
+    camera_->stopRecording(QStringLiteral("Esc"));
+    describeCamera();
+  });
+  connect(new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q), this), &QShortcut::activated, this, &QWidget::close);
 }
 
 void TAVRO_RECOG::trainDatabase() { recognition_->trainDatabase(); }
 void TAVRO_RECOG::checkImage() { recognition_->checkImage(TXT_file_->text()); }
 void TAVRO_RECOG::testRandomFace() { recognition_->testRandomFace(); }
 void TAVRO_RECOG::loadImageToRecognizer() { recognition_->loadImageToRecognizer(TXT_file_->text()); }
-void TAVRO_RECOG::switchPreviewOn() { camera_->switchPreviewOn(); }
-void TAVRO_RECOG::switchPreviewOff() { camera_->switchPreviewOff(); }
-void TAVRO_RECOG::takePicture() { camera_->takePicture(TXT_file_->text()); }
-void TAVRO_RECOG::takePictureA() { camera_->takeDatabasePicture(0); }
-void TAVRO_RECOG::takePictureB() { camera_->takeDatabasePicture(1); }
-void TAVRO_RECOG::takePictureC() { camera_->takeDatabasePicture(2); }
-void TAVRO_RECOG::startRecording() { camera_->startRecording(TXT_file_->text()); }
-void TAVRO_RECOG::stopRecording() { camera_->stopRecording(); }
-void TAVRO_RECOG::showRecordingMessage(const QString& message) { messages_.show(message); }
+void TAVRO_RECOG::switchPreviewOn() {
+  camera_->switchPreviewOn();
+  describeCamera();
+}
+void TAVRO_RECOG::switchPreviewOff() {
+  camera_->switchPreviewOff();
+  describeCamera();
+}
+void TAVRO_RECOG::takePicture() {
+  camera_->takePicture(TXT_file_->text());
+  describeCamera();
+}
+void TAVRO_RECOG::takePictureA() { takeDatabasePicture(0); }
+void TAVRO_RECOG::takePictureB() { takeDatabasePicture(1); }
+void TAVRO_RECOG::takePictureC() { takeDatabasePicture(2); }
+void TAVRO_RECOG::takeDatabasePicture(std::int16_t letterIndex) {
+  camera_->takeDatabasePicture(letterIndex);
+  describeCamera();
+}
+void TAVRO_RECOG::startRecording() {
+  camera_->startRecording(TXT_file_->text());
+  describeCamera();
+}
+void TAVRO_RECOG::stopRecording() {
+  camera_->stopRecording();
+  describeCamera();
+}
+void TAVRO_RECOG::showRecordingMessage(const QString& message) {
+  messages_.show(message);
+  describeCamera();
+}
 
 void TAVRO_RECOG::setCheckImageEnabled(bool enabled) { cmdTest_->setEnabled(enabled); }
 void TAVRO_RECOG::setTrainCaption(const QString& caption) { cmdstart_->setText(caption); }

@@ -1,7 +1,12 @@
 #pragma once
 // The one window of Tavro CAM: the camera preview and its buttons on the
-// left, the snapshot display in the middle, the face recogniser on the right.
-// The slots only hand the click to the command classes.
+// left, the snapshot display in the middle, the face recogniser on the right,
+// and a status line below them saying what the last command did. The slots
+// only hand the click to the command classes.
+//
+// Keyboard: Tab runs down the left column, then the middle, then the right;
+// focus starts in the text box; Return or Enter presses the focused button;
+// Esc ends a recording; Ctrl+Q closes the window.
 
 #include <QString>
 #include <QWidget>
@@ -12,6 +17,7 @@
 #include "app/recognition_commands.h"
 #include "app/recognition_session.h"
 #include "app/recognition_view.h"
+#include "app/status_report.h"
 #include "capture/source_choice.h"
 #include "widgets/message_box.h"
 #include "widgets/picture_box.h"
@@ -19,6 +25,7 @@
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QStatusBar;
 
 namespace tavro {
 
@@ -38,6 +45,11 @@ class TAVRO_RECOG : public QWidget, private RecognitionView {
 
   // Faces the recogniser holds; for tests and the status of a run.
   int storedFaceCount() const { return session_->faceCount(); }
+  // The status line's whole text (it shows as much as fits).
+  const QString& statusText() const { return status_.text(); }
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
 
  private slots:
   void trainDatabase();
@@ -60,6 +72,10 @@ class TAVRO_RECOG : public QWidget, private RecognitionView {
   TAVRO_RECOG(QString programDirectory, std::unique_ptr<MessageBox> ownMessages, MessageBox* messages,
               const CameraSetting& camera, QWidget* parent);
   void createControls(const CameraSetting& camera);
+  void createStatusLine();
+  void showStatus(const QString& text);
+  void describeCamera();
+  void takeDatabasePicture(std::int16_t letterIndex);
   void setFocusOrder();
   void connectCommands();
   QPushButton* addButton(const char* name, const QString& caption, QRect place, QColor face);
@@ -71,7 +87,10 @@ class TAVRO_RECOG : public QWidget, private RecognitionView {
   void showIdentificationArea() override;
 
   std::unique_ptr<MessageBox> ownMessages_;
-  MessageBox& messages_;
+  StatusReport status_;
+  // Every message also goes to the status line.
+  ReportedMessageBox messages_;
+  QStatusBar* statusLine_ = nullptr;
 
   ezVidCap* ezVidCap1_ = nullptr;
   QPushButton* CMD_prevON_ = nullptr;

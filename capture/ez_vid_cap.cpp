@@ -81,11 +81,12 @@ void ezVidCap::StartRecording() {
   update();
 }
 
-void ezVidCap::StopRecording() {
+RecordingSummary ezVidCap::StopRecording() {
   update();
   const auto release = qScopeGuard([this] { releaseSourceWhenIdle(); });
   const RecordingSummary summary = session_->stopRecording();
   if (!summary.notice.empty()) emit recordingNotice(QString::fromStdString(summary.notice));
+  return summary;
 }
 
 bool ezVidCap::isRecording() const { return session_->isRecording(); }

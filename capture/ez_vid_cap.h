@@ -16,6 +16,7 @@
 #include <QWidget>
 
 #include "capture/source_choice.h"
+#include "capture/video_recorder.h"
 
 class QPainter;
 
@@ -48,8 +49,9 @@ class ezVidCap : public QWidget {
   // Starts recording in the background and returns at once.
   void StartRecording();
   // Ends the running recording and finalises its file; frames left out are
-  // told through recordingNotice.
-  void StopRecording();
+  // told through recordingNotice. What was saved (nothing when no recording
+  // ran) is returned.
+  RecordingSummary StopRecording();
   // Outlines this much of each camera picture, from its top-left corner,
   // over the live preview: the part a face box reads from a snapshot. The
   // pictures themselves never carry it. An empty size draws none.

@@ -13,6 +13,10 @@
 
 namespace tavro {
 
+// The margin below which the window calls an answer uncertain; tavro-faces
+// applies one only when asked (--min-margin).
+inline constexpr double kDefaultMinMargin = 0.25;
+
 struct RunnerUp {
   int slot = 0;
   std::string faceName;

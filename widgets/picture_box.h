@@ -1,6 +1,7 @@
 #pragma once
 // The picture box control: a two-pixel sunken border around the drawing area
-// of its model, which it repaints whenever the model changes.
+// of its model, which it repaints whenever the model changes. Screen readers
+// hear it as a graphic whose description is the model's.
 
 #include <QWidget>
 

@@ -60,13 +60,19 @@ PictureBoxModel::PictureBoxModel(QSize drawingArea, float scaleWidth, float scal
 
 PictureBoxModel PictureBoxModel::faceBox() {
   PictureBoxModel box(QSize(kFaceAreaSide, kFaceAreaSide), kFaceScaleWidth, kFaceScaleHeight);
-  box.setPicture(facePlaceholder());
+  box.setPicture(facePlaceholder(), kPlaceholderDescription);
   return box;
 }
 
-void PictureBoxModel::setPicture(const QImage& picture) {
+void PictureBoxModel::setPicture(const QImage& picture, const QString& description) {
   picture_ = picture.isNull() ? QImage() : picture.copy(QRect(QPoint(0, 0), image_.size()).intersected(picture.rect()));
+  description_ = description;
   redrawPicture();
+  changed();
+}
+
+void PictureBoxModel::setDescription(const QString& description) {
+  description_ = description;
   changed();
 }
 

@@ -14,6 +14,7 @@
 #include <QImage>
 #include <QPointF>
 #include <QSize>
+#include <QString>
 #include <cstdint>
 #include <functional>
 
@@ -36,8 +37,11 @@ class PictureBoxModel : public Canvas {
   static PictureBoxModel faceBox();
 
   // Shows a picture; earlier drawings are dropped. A null picture leaves the
-  // area empty (background only).
-  void setPicture(const QImage& picture);
+  // area empty (background only). The description says in words what it is
+  // ("face12a.jpg"), for screen readers.
+  void setPicture(const QImage& picture, const QString& description = {});
+  const QString& description() const { return description_; }
+  void setDescription(const QString& description);
   // The part of the picture that lies inside the area.
   const QImage& picture() const { return picture_; }
   // The drawing area as it is shown.
@@ -82,6 +86,7 @@ class PictureBoxModel : public Canvas {
   };
 
   QImage picture_;
+  QString description_;
   QImage image_;
   float scaleWidth_;
   float scaleHeight_;

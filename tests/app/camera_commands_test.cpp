@@ -6,51 +6,21 @@
 #include <QTemporaryDir>
 
 #include "face_picture_files.h"
-#include "platform/errors.h"
+#include "fake_capture.h"
 #include "widgets/placeholder_pictures.h"
 
 namespace {
 
 using namespace tavro::testing;
 
-// Keeps every call; writes a real picture for a snapshot unless told to fail.
-class FakeCapture : public tavro::CaptureControl {
- public:
-  void setLiveView(bool on) override { calls.append(on ? "LiveView true" : "LiveView false"); }
-  void WriteFrameFile(const QString& path) override {
-    calls.append("WriteFrameFile " + path);
-    if (!failure.isEmpty()) throw tavro::Error(tavro::ErrorKind::Platform, failure.toStdString());
-    if (writeText) {
-      ::tavro::testing::writeText(path, "no picture");
-      return;
-    }
-    facePicture(9, 0).save(path, "BMP");
-  }
-  bool WriteCameraFrameFile(const QString& path) override {
-    if (standIn) return false;
-    WriteFrameFile(path);
-    return true;
-  }
-  void setRecordFileName(const QString& path) override { calls.append("RecordFileName " + path); }
-  void StartRecording() override {
-    calls.append("StartRecording");
-    if (!failure.isEmpty()) throw tavro::Error(tavro::ErrorKind::Platform, failure.toStdString());
-  }
-  void StopRecording() override { calls.append("StopRecording"); }
-
-  QStringList calls;
-  QString failure;
-  bool writeText = false;
-  bool standIn = false;  // only the test picture standing in for a camera
-};
-
 class CameraCommandsTest : public ::testing::Test {
  protected:
   QTemporaryDir dir_;
   FakeCapture capture_;
   RecordingMessageBox messages_;
+  tavro::StatusReport status_;
   tavro::PictureBoxModel display_{QSize(157, 117), 2355.0f, 1755.0f};
-  tavro::CameraCommands commands_{capture_, dir_.path(), messages_, display_};
+  tavro::CameraCommands commands_{capture_, dir_.path(), messages_, display_, status_};
 };
 
 TEST_F(CameraCommandsTest, PreviewButtonsSetLiveView) {
@@ -88,7 +58,7 @@ TEST_F(CameraCommandsTest, DatabasePicturesAreRefusedWhileTheTestPictureStandsIn
   commands_.takePicture(dir_.filePath("shot.bmp"));  // "TAKE PIC" saves what the camera area shows
   ASSERT_EQ(messages_.texts.size(), 1);
   EXPECT_TRUE(messages_.texts[0].startsWith("PIC (C) refused: there is no camera picture"));
-  EXPECT_TRUE(messages_.texts[0].contains("The face file " + dir_.path() + "/face19c.jpg was kept"));
+  EXPECT_TRUE(messages_.texts[0].contains("No face file was written (" + dir_.path() + "/face19c.jpg)"));
   EXPECT_EQ(capture_.calls, QStringList({"WriteFrameFile " + dir_.filePath("shot.bmp")}));
 }
 
@@ -101,7 +71,7 @@ TEST_F(CameraCommandsTest, RecordNamesTheFileThenStarts) {
 
 TEST_F(CameraCommandsTest, TheFirstDatabasePictureCreatesTheFaceFolder) {
   const QString folder = dir_.filePath("data/tavro-cam");
-  tavro::CameraCommands commands{capture_, folder, messages_, display_};
+  tavro::CameraCommands commands{capture_, folder, messages_, display_, status_};
   commands.takeDatabasePicture(0);
   EXPECT_TRUE(QFileInfo(folder + "/face19a.jpg").isFile());
   EXPECT_TRUE(messages_.texts.isEmpty());

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <sys/stat.h>
 #include <QTemporaryDir>
 
 #include "face_picture_files.h"
@@ -29,10 +30,17 @@ TEST_F(FacePictureLoaderTest, SkipsAMissingFileSilently) {
   EXPECT_TRUE(messages_.texts.isEmpty());
 }
 
-TEST_F(FacePictureLoaderTest, SkipsADirectoryWithAFaceFileName) {
+// A folder, a FIFO or a device under a picture's name is no picture: said
+// so, never waited on.
+TEST_F(FacePictureLoaderTest, ReportsWhatIsNoOrdinaryFile) {
   ASSERT_TRUE(QDir(dir_.path()).mkdir("face0a.jpg"));
-  EXPECT_FALSE(loader_.loadFace(0, 0, box_));
-  EXPECT_TRUE(messages_.texts.isEmpty());
+  const QString fifo = dir_.filePath("fifo.jpg");
+  ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+  EXPECT_EQ(loader_.loadFace(0, 0, box_).result, tavro::PictureLoad::Result::Unreadable);
+  for (const QString& path : {fifo, QStringLiteral("/dev/zero")}) EXPECT_FALSE(loader_.loadFace2(box_, path));
+  EXPECT_EQ(messages_.texts, QStringList({"frmMain/loadFace/Not a file: " + faceFileName(dir_.path(), 0, 'a'),
+                                          "frmMain/loadFace2/Not a file: " + fifo,
+                                          "frmMain/loadFace2/Not a file: /dev/zero"}));
 }
 
 TEST_F(FacePictureLoaderTest, ReportsATextFileWithTheRoutinesPrefix) {

@@ -34,7 +34,8 @@ class RecognitionCommandsTest : public ::testing::Test {
   tavro::PictureBoxModel pic0_ = tavro::PictureBoxModel::faceBox();
   tavro::PictureBoxModel pic1_ = tavro::PictureBoxModel::faceBox();
   tavro::RecognitionSession session_{dir_.path(), messages_, pic0_, pic1_};
-  tavro::RecognitionCommands commands_{session_, view_, messages_};
+  tavro::StatusReport status_;
+  tavro::RecognitionCommands commands_{session_, view_, messages_, status_};
 };
 
 TEST_F(RecognitionCommandsTest, TrainingDisablesCheckImageUntilTheRunEnds) {

@@ -44,11 +44,11 @@ TEST_F(RecognitionSessionTest, IdentifiesAProbeAndShowsTheMatchedAFile) {
   session_.trainDatabase();
   // The "b" file of face 7 as the probe: face 7 wins, its "a" file is shown.
   const tavro::Identification answer = session_.identify(faceFileName(dir_.path(), 7, 'b'));
-  EXPECT_TRUE(answer.probeShown);
+  EXPECT_TRUE(answer.probe.loaded());
   EXPECT_EQ(answer.faceName, "7");
   EXPECT_EQ(answer.faceNumber, 7);
   EXPECT_EQ(answer.matchedFaceFile, faceFileName(dir_.path(), 7, 'a'));
-  EXPECT_TRUE(answer.matchedFaceShown);
+  EXPECT_TRUE(answer.matchedFace.loaded());
   EXPECT_TRUE(showsPicture(pic1_.image(), tavro::loadPicture(faceFileName(dir_.path(), 7, 'a'))));
   EXPECT_TRUE(showsPicture(pic0_.image(), tavro::loadPicture(faceFileName(dir_.path(), 7, 'b'))));
 
@@ -74,7 +74,7 @@ TEST_F(RecognitionSessionTest, AMissingFaceIsBuiltFromWhatPic0ShowsThen) {
   // The placeholder matches face 0, the first of the placeholder faces.
   pic0_.setPicture(tavro::facePlaceholder());
   const tavro::Identification unloaded = session_.identify(QString());
-  EXPECT_FALSE(unloaded.probeShown);
+  EXPECT_FALSE(unloaded.probe.loaded());
   EXPECT_EQ(unloaded.faceName, "0");
 }
 

@@ -1,6 +1,7 @@
 // The window driven by its controls' names, offscreen, with the capture
 // control's built-in test picture.
 
+#include <QAccessible>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -35,6 +36,7 @@ class TavroRecogTest : public QObject {
   void placesEveryControlAtItsTwipPosition();
   void paintsFacesAndLabels();
   void followsTheFocusOrder();
+  void worksByKeyboardAndScreenReader();
   void trainsFortyFacesARun();
   void showsTheMatchedFacesAPicture();
   void usesThePlaceholderForMissingFaceFiles();
@@ -72,7 +74,7 @@ void TavroRecogTest::init() {
   messages_.texts.clear();
   window_ = std::make_unique<tavro::TAVRO_RECOG>(dir_->path(), messages_);
   window_->show();
-  QVERIFY(QTest::qWaitForWindowExposed(window_.get()));
+  QVERIFY(QTest::qWaitForWindowActive(window_.get()));  // its key shortcuts need it active
 }
 
 void TavroRecogTest::cleanup() {
@@ -103,7 +105,10 @@ void TavroRecogTest::startsWithOnlyCheckImageDisabled() {
 }
 
 void TavroRecogTest::placesEveryControlAtItsTwipPosition() {
-  QCOMPARE(window_->size(), QSize(735, 305));
+  // The fixed layout, and below it the status line across the window.
+  const QWidget* statusLine = control<QWidget>("statusLine");
+  QCOMPARE(statusLine->geometry(), QRect(0, 305, 735, statusLine->height()));
+  QCOMPARE(window_->size(), QSize(735, 305 + statusLine->height()));
   // Twips divided by 15.
   const struct {
     const char* name;
@@ -156,9 +161,12 @@ void TavroRecogTest::paintsFacesAndLabels() {
 }
 
 void TavroRecogTest::followsTheFocusOrder() {
-  const char* order[] = {"cmd_STOP", "CMD_record", "TXT_file", "cmd_BMP", "PIC_DISPLAY", "pic0",
-                         "pic1", "cmdTest", "Cmd_RECOG", "Cmd_add_a", "cmdstart", "CMD_prevOFF",
-                         "CMD_prevON", "cmdTest2", "Cmd_add_b", "Cmd_add_c"};
+  // The left column, the middle, the right; focus starts in the text box.
+  QCOMPARE(window_->focusWidget()->objectName(), QStringLiteral("TXT_file"));
+  QCOMPARE(control<QWidget>("statusLine")->focusPolicy(), Qt::NoFocus);
+  const char* order[] = {"CMD_prevON", "CMD_prevOFF", "CMD_record", "cmd_STOP", "TXT_file", "PIC_DISPLAY",
+                         "cmd_BMP", "Cmd_RECOG", "cmdTest", "pic0", "pic1", "cmdstart", "cmdTest2",
+                         "Cmd_add_a", "Cmd_add_b", "Cmd_add_c"};
   // The next control in the chain that Tab can reach.
   const auto nextTabStop = [](QWidget* from) {
     QWidget* next = from->nextInFocusChain();
@@ -167,6 +175,50 @@ void TavroRecogTest::followsTheFocusOrder() {
   };
   for (std::size_t i = 1; i < std::size(order); ++i)
     QCOMPARE(nextTabStop(control<QWidget>(order[i - 1]))->objectName(), QString::fromLatin1(order[i]));
+}
+
+void TavroRecogTest::worksByKeyboardAndScreenReader() {
+  const auto heard = [&](const char* name, QAccessible::Text text) {
+    return QAccessible::queryAccessibleInterface(control<QWidget>(name))->text(text);
+  };
+  const struct {
+    const char* control;
+    QAccessible::Role role;
+    QString name, description;
+  } start[] = {
+      {"TXT_file", QAccessible::EditableText, "PATH\\Filename", ""},
+      {"CMD_record", QAccessible::Button, "Record", ""},
+      {"ezVidCap1", QAccessible::Client, "Camera", "preview off"},
+      {"PIC_DISPLAY", QAccessible::Graphic, "Picture", "placeholder picture"},
+      {"pic0", QAccessible::Graphic, "Input Image", "placeholder picture"},
+      {"pic1", QAccessible::Graphic, "Identified", "placeholder picture"},
+      {"statusLine", QAccessible::StatusBar, "Face folder: " + dir_->path() + ". \"Train Database\" reads its face files.",
+       "what the last command did"},
+  };
+  for (const auto& [name, role, accessibleName, description] : start) {
+    QCOMPARE(QAccessible::queryAccessibleInterface(control<QWidget>(name))->role(), role);
+    QCOMPARE(heard(name, QAccessible::Name), accessibleName);
+    QCOMPARE(heard(name, QAccessible::Description), description);
+  }
+
+  QVERIFY(writeAllFaceFiles(dir_->path()));
+  QTest::keyClick(control<QLineEdit>("TXT_file"), Qt::Key_Return);  // no button has the focus
+  QCOMPARE(window_->storedFaceCount(), 0);
+  control<QWidget>("cmdstart")->setFocus();
+  QTest::keyClick(control<QWidget>("cmdstart"), Qt::Key_Return);
+  QCOMPARE(window_->storedFaceCount(), 40);
+  QVERIFY(heard("statusLine", QAccessible::Name).startsWith("Trained: 40 faces stored; 40 of 40 face files read"));
+  type(faceFileName(dir_->path(), 16, 'b'));
+  control<QWidget>("cmdTest")->setFocus();
+  QTest::keyClick(control<QWidget>("cmdTest"), Qt::Key_Enter, Qt::KeypadModifier);
+  QCOMPARE(heard("pic1", QAccessible::Description), QStringLiteral("face16a.jpg, face 16"));
+  QCOMPARE(heard("pic0", QAccessible::Description), QStringLiteral("face16b.jpg"));
+  QCOMPARE(heard("statusLine", QAccessible::Name), window_->statusText());
+  QVERIFY(window_->statusText().startsWith("Check IMAGE: " + faceFileName(dir_->path(), 16, 'b') + " is face 16; margin "));
+  QVERIFY(messages_.texts.isEmpty());
+
+  QTest::keyClick(control<QLineEdit>("TXT_file"), Qt::Key_Q, Qt::ControlModifier);
+  QVERIFY(!window_->isVisible());
 }
 
 void TavroRecogTest::trainsFortyFacesARun() {
@@ -332,6 +384,7 @@ void TavroRecogTest::recordsAVideoThatPlaysBack() {
   QTest::qWait(1500);
   click("cmd_STOP");
   QVERIFY2(messages_.texts.isEmpty(), qPrintable(messages_.texts.join('\n')));
+  QVERIFY(window_->statusText().startsWith("STOP AVI: recording saved to " + path + ": "));
   cv::VideoCapture video(path.toStdString());
   QVERIFY(video.isOpened());
   cv::Mat frame;
@@ -346,6 +399,7 @@ void TavroRecogTest::recordsAVideoThatPlaysBack() {
   QTest::qWait(500);
   QTest::keyClick(control<QLineEdit>("TXT_file"), Qt::Key_Escape);
   QVERIFY(QFileInfo(second).isFile());  // finished and named by the key press itself
+  QVERIFY(window_->statusText().startsWith("Esc: recording saved to " + second + ": "));
   QVERIFY2(messages_.texts.isEmpty(), qPrintable(messages_.texts.join('\n')));
   QVERIFY(cv::VideoCapture(second.toStdString()).isOpened());
 }

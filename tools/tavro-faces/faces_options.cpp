@@ -5,6 +5,7 @@
 #include "app/face_folder.h"
 #include "app/recognition_session.h"
 #include "face/face_recogniser.h"
+#include "face/match_certainty.h"
 #include "files/entries.h"
 #include "files/native_names.h"
 
@@ -22,7 +23,8 @@ QString description() {
              "face19b.jpg (the format is read from the content, BMP, JPEG, PNG and more). A missing\n"
              "or unreadable face file is still added, built from the picture the work surface\n"
              "showed before it (at first a plain placeholder); an unreadable one is reported on\n"
-             "standard error. A folder that holds no readable face file at all is an error. Runs\n"
+             "standard error, and one line after training names the missing and unreadable ones.\n"
+             "A folder that holds no readable face file at all is an error. Runs\n"
              "add up: --runs 2 reads the face files twice and stores 80 faces; on equal scores the\n"
              "face stored first wins. At most %1 runs fit the database.\n"
              "\n"
@@ -48,7 +50,8 @@ QString description() {
              "margin = (runner-up score - score) / max(score, 1): a large margin means the answer\n"
              "stood out, a small one that another person was nearly as close. To choose M for\n"
              "--min-margin, identify extra pictures of the stored people themselves and compare\n"
-             "the margins of the right and the wrong answers.\n"
+             "the margins of the right and the wrong answers. The window calls an answer\n"
+             "uncertain below a margin of %2.\n"
              "\n"
              "Files: --explain pictures are written to a temporary file beside their name and\n"
              "renamed into place only when whole; a name taken by a link is replaced, never\n"
@@ -58,7 +61,8 @@ QString description() {
              "unreadable, or the recogniser failed), training failed or found no face file, a\n"
              "picture or standard output could not be written; 2 for a command line that cannot\n"
              "be run (unknown option, bad --runs or --min-margin, missing folder, no probe).")
-      .arg(maxTrainingRuns());
+      .arg(maxTrainingRuns())
+      .arg(kDefaultMinMargin);
 }
 
 }  // namespace
@@ -78,7 +82,9 @@ FacesCommandLine::FacesCommandLine()
                     QStringLiteral("Add score, runner-up, runner-up score and margin to each line.")),
       minMarginOption_(QStringLiteral("min-margin"),
                        QStringLiteral("Mark answers whose margin is below M, or that have no runner-up, "
-                                      "as uncertain (M a number, 0 or more)."),
+                                      "as uncertain (M a number, 0 or more). Without it nothing is marked; "
+                                      "the window's status line uses %1.")
+                           .arg(kDefaultMinMargin),
                        QStringLiteral("M")),
       explainOption_(QStringLiteral("explain"),
                      QStringLiteral("Write one PNG per probe into DIR showing the match (created when "

@@ -99,6 +99,10 @@ int main(int argc, char* argv[]) {
       complain(noFaceFilesMessage(options.facesDirectory));
       return kNotIdentified;
     }
+    // Which face files the faces were not built from, as the window's status line says it.
+    const tavro::TrainingRun& run = identification.lastRun();
+    if (run.filesRead() < run.files.size())
+      complain(tavro::trainingSummary(run, tavro::displayName(options.facesDirectory)));
   } catch (const std::exception& e) {
     complain(QStringLiteral("training failed after %1 faces: %2").arg(identification.storedFaces()).arg(errorText(e)));
     return kNotIdentified;
@@ -120,7 +124,8 @@ int main(int argc, char* argv[]) {
       ProbeAnswer answer = identification.identify(probe);
       answer.uncertain = options.minMargin && answer.certainty.isUncertain(*options.minMargin);
       if (!answer.probeLoaded) {
-        complain(QStringLiteral("%1: not loaded; its answer is for the picture shown before it").arg(shown));
+        complain(QStringLiteral("%1: not loaded (%2); its answer is for the picture shown before it")
+                     .arg(shown, answer.notLoadedReason));
         status = kNotIdentified;
       } else if (answer.faceName.empty()) {
         complain(QStringLiteral("%1: no stored face matches").arg(shown));

@@ -17,6 +17,7 @@ namespace tavro::faces_tool {
 struct ProbeAnswer {
   QString probe;             // as given; may hold raw bytes
   bool probeLoaded = false;  // false: the answer is for what pic0 showed before
+  QString notLoadedReason;   // then why: "not found" or the loader's message
   std::string faceName;      // as the recogniser answered
   std::int16_t faceNumber = 0;
   QString shownFaceFile;     // the file pic1 shows now; empty when it kept its picture
@@ -34,9 +35,11 @@ class ProbeIdentification {
   ProbeIdentification(QString facesDirectory, MessageBox& messages);
 
   // The given number of training runs, each as one "Train Database" click;
-  // returns how many face files were loaded in all. Throws tavro::Error when
-  // a run fails (the faces added before stay).
+  // returns how many face files were loaded in all. Each unreadable face file
+  // is told to the message box. Throws tavro::Error when a run fails (the
+  // faces added before stay).
   int train(int runs);
+  const TrainingRun& lastRun() const { return session_.lastRun(); }
   // "Check IMAGE" on the probe path. Throws when the recogniser fails.
   ProbeAnswer identify(const QString& probe);
 
@@ -46,6 +49,7 @@ class ProbeIdentification {
   ClassFaceRecogniser& recogniser() { return session_.faceRecogniser(); }
 
  private:
+  MessageBox& messages_;
   PictureBoxModel pic0_;
   PictureBoxModel pic1_;
   RecognitionSession session_;
