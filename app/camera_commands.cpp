@@ -1,5 +1,7 @@
 #include "app/camera_commands.h"
 
+#include <QScopeGuard>
+
 #include "app/face_folder.h"
 #include "app/file_names.h"
 #include "app/typed_path.h"
@@ -72,11 +74,12 @@ void CameraCommands::takeDatabasePicture(std::int16_t letterIndex) {
     const bool existed = entryKind(faceFile) == EntryKind::File;
     // A user's face folder starts with its first snapshot, not with a refused one.
     const QStringList madeFolders = createFolderOf(faceFile);
+    auto unmake = qScopeGuard([&madeFolders] { removeFolders(madeFolders); });
     if (capture_.WriteCameraFrameFile(faceFile)) {
+      unmake.dismiss();
       status_.faceSnapshotWritten(command, faceFile, letterIndex);
       return;
     }
-    removeFolders(madeFolders);
     // The next training run would learn the test pattern as a face.
     messages_.show(command +
                    QStringLiteral(" refused: there is no camera picture, only the test picture standing in for the "

@@ -16,7 +16,8 @@ QString faceFiles(qsizetype count) {
 }  // namespace
 
 int TrainingRun::filesRead() const {
-  return static_cast<int>(std::count_if(files.begin(), files.end(), [](const FaceFileRead& f) { return f.load.loaded(); }));
+  return static_cast<int>(
+      std::count_if(files.begin(), files.end(), [](const FaceFileRead& file) { return file.load.loaded(); }));
 }
 
 QStringList TrainingRun::fileNames(PictureLoad::Result result) const {
@@ -55,7 +56,8 @@ QString trainingSummary(const TrainingRun& run, const QString& shownFolder) {
                      .arg(faceFiles(run.files.size()), shownFolder);
   const QStringList missing = run.fileNames(PictureLoad::Result::Missing);
   const QStringList unreadable = run.fileNames(PictureLoad::Result::Unreadable);
-  if (!missing.isEmpty()) text += QStringLiteral("; %1 missing (%2)").arg(missing.size()).arg(firstFew(missing, kNamesShown));
+  if (!missing.isEmpty())
+    text += QStringLiteral("; %1 missing (%2)").arg(missing.size()).arg(firstFew(missing, kNamesShown));
   if (!unreadable.isEmpty())
     text += QStringLiteral("; %1 unreadable (%2)").arg(unreadable.size()).arg(firstFew(unreadable, kNamesShown));
   if (missing.isEmpty() && unreadable.isEmpty()) return text + u'.';

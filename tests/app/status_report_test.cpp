@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <functional>
 #include <sys/stat.h>
@@ -40,6 +41,7 @@ bool matches(const QString& text, const QString& pattern) {
 }
 
 TEST(StatusReport, SaysWhatEachCommandDid) {
+  const auto resetRandom = qScopeGuard([] { tavro::setRandomSource({}); });
   QTemporaryDir dir;
   const QString d = dir.path(), f = d + "/data/tavro-cam";  // f: the face folder, made by PIC (A)
   RecordingMessageBox box;
@@ -52,7 +54,7 @@ TEST(StatusReport, SaysWhatEachCommandDid) {
   tavro::RecognitionCommands recognition(session, view, messages, status);
   FakeCapture capture;
   tavro::CameraCommands camera(capture, f, messages, display, status);
-  const QString rest = "; 38 missing (face0a.jpg, face1a.jpg, face2a.jpg and 35 more) — their faces copy the picture before them.";
+  const QString copies = " — their faces copy the picture before them.";
 
   const struct {
     const char* what;
@@ -62,32 +64,43 @@ TEST(StatusReport, SaysWhatEachCommandDid) {
   } steps[] = {
       {"refused", [&] { recognition.testRandomFace(); },
        "TEST: no faces are stored yet. Click \"Train Database\" first.", true},
-      {"refused snapshot makes nothing", [&] { capture.standIn = true; camera.takeDatabasePicture(1); capture.standIn = false; },
+      {"refused snapshot makes nothing",
+       [&] { capture.standIn = true; camera.takeDatabasePicture(1); capture.standIn = false; },
        "PIC (B) refused: there is no camera picture, only the test picture standing in for the camera. "
        "No face file was written (" + f + "/face19b.jpg).", true},
       {"nothing to read", [&] { EXPECT_FALSE(QFileInfo::exists(d + "/data")); recognition.trainDatabase(); },
-       "Trained: 40 faces stored; 0 of 40 face files read from ~/data/tavro-cam; 40 missing (face0a.jpg, face1a.jpg, "
-       "face2a.jpg and 37 more) — their faces copy the picture before them."},
+       "Trained: 40 faces stored; 0 of 40 face files read from ~/data/tavro-cam; 40 missing (face0a.jpg, "
+       "face1a.jpg, face2a.jpg and 37 more)" + copies},
       {"missing probe, no runner-up, missing a file", [&] { recognition.checkImage(d + "\\gone.jpg"); },
        "Check IMAGE: \"" + d + "\\gone.jpg\" (" + d + "/gone.jpg) was not found, so the picture shown before was "
-       "identified: face 0; margin 0.00: uncertain (below 0.25). face0a.jpg is missing, so \"Identified\" keeps the picture before."},
+       "identified: face 0; margin 0.00: uncertain (below 0.25). face0a.jpg is missing, so \"Identified\" keeps "
+       "the picture before."},
       {"face snapshot", [&] { camera.takeDatabasePicture(0); },
        "PIC (A): snapshot written to " + f + "/face19a.jpg; the next training run reads it."},
       {"face snapshot no run reads", [&] { camera.takeDatabasePicture(2); },
        "PIC (C): snapshot written to " + f + "/face19c.jpg (training reads only the \"a\" and \"b\" files)."},
-      {"snapshot", [&] { camera.takePicture(d + "/shot.bmp"); }, "TAKE PIC: snapshot written to " + d + "/shot.bmp and shown."},
+      {"snapshot", [&] { camera.takePicture(d + "/shot.bmp"); },
+       "TAKE PIC: snapshot written to " + d + "/shot.bmp and shown."},
       {"two files read", [&] { ASSERT_TRUE(writeFaceFile(f, 19, 'b')); recognition.trainDatabase(); },
-       "Trained: 80 faces stored; 2 of 40 face files read from ~/data/tavro-cam" + rest},
+       "Trained: 80 faces stored; 2 of 40 face files read from ~/data/tavro-cam; 38 missing (face0a.jpg, "
+       "face1a.jpg, face2a.jpg and 35 more)" + copies},
       {"sure", [&] { recognition.checkImage(f + "/face19b.jpg"); },
        "Check IMAGE: " + f + "/face19b.jpg is face 19; margin *: sure. \"Identified\" shows face19a.jpg."},
-      {"TEST", [&] { tavro::setRandomSource([] { return 0.7; }); recognition.testRandomFace(); tavro::setRandomSource({}); },
+      {"TEST", [&] { tavro::setRandomSource([] { return 0.7; }); recognition.testRandomFace(); },
        "TEST: " + f + "/face1a.jpg was not found, so the picture shown before was identified: face 19; margin *: sure. "
        "\"Identified\" shows face19a.jpg."},
-      {"FIFO probe", [&] { ASSERT_EQ(::mkfifo(QFile::encodeName(d + "/pipe").constData(), 0600), 0); recognition.checkImage(d + "/pipe"); },
+      {"FIFO probe", [&] {
+         ASSERT_EQ(::mkfifo(QFile::encodeName(d + "/pipe").constData(), 0600), 0);
+         recognition.checkImage(d + "/pipe");
+       },
        "Check IMAGE: " + d + "/pipe could not be read (Not a file: " + d + "/pipe), so the picture shown before was "
        "identified: face 19; margin *: sure. \"Identified\" shows face19a.jpg."},
-      {"a file changed", [&] { ASSERT_TRUE(writeFaceFile(f, 3, 'a')); QFile::remove(f + "/face19a.jpg"); QFile::rename(f + "/face3a.jpg", f + "/face19a.jpg"); recognition.checkImage(f + "/face19b.jpg"); },
-       "Check IMAGE: * is face 19; margin *: sure. \"Identified\" shows face19a.jpg, which changed after face 19 was trained."},
+      {"a file changed", [&] {
+         ASSERT_TRUE(facePicture(3, 0).save(f + "/face19a.jpg", "JPEG"));
+         recognition.checkImage(f + "/face19b.jpg");
+       },
+       "Check IMAGE: * is face 19; margin *: sure. \"Identified\" shows face19a.jpg, which changed after face 19 "
+       "was trained."},
       {"input image", [&] { recognition.loadImageToRecognizer(f + "/face19b.jpg"); },
        "Load image to Recognizer: " + f + "/face19b.jpg is in \"Input Image\"."},
       {"input image missing", [&] { recognition.loadImageToRecognizer(d + "/gone.jpg"); },
@@ -98,24 +111,27 @@ TEST(StatusReport, SaysWhatEachCommandDid) {
          const qsizetype before = box.texts.size();
          recognition.trainDatabase();
          ASSERT_EQ(box.texts.size(), before + 1);
-         EXPECT_TRUE(box.texts.last().startsWith("Train Database: 7 face files could not be read:\nfrmMain/loadFace/Invalid picture: " + f + "/face0a.jpg"));
+         EXPECT_TRUE(box.texts.last().startsWith("Train Database: 7 face files could not be read:\n"
+                                                 "frmMain/loadFace/Invalid picture: " + f + "/face0a.jpg"));
          EXPECT_TRUE(box.texts.last().contains("\nfrmMain/loadFace/Not a file: " + f + "/face3a.jpg\n"));
          EXPECT_TRUE(box.texts.last().endsWith("\n… and 2 more"));
        },
-       "Trained: 120 faces stored; 2 of 40 face files read from ~/data/tavro-cam; 31 missing (face7a.jpg, face8a.jpg, "
-       "face9a.jpg and 28 more); 7 unreadable (face0a.jpg, face1a.jpg, face2a.jpg and 4 more) — their faces copy the picture before them."},
+       "Trained: 120 faces stored; 2 of 40 face files read from ~/data/tavro-cam; 31 missing (face7a.jpg, "
+       "face8a.jpg, face9a.jpg and 28 more); 7 unreadable (face0a.jpg, face1a.jpg, face2a.jpg and 4 more)" + copies},
       {"preview", [&] { camera.switchPreviewOn(); }, "ON: preview on."},
-      {"record", [&] { camera.startRecording(d + "/clip.avi"); }, "Record: recording to " + d + "/clip.avi; \"STOP AVI\" or Esc ends it."},
+      {"record", [&] { camera.startRecording(d + "/clip.avi"); },
+       "Record: recording to " + d + "/clip.avi; \"STOP AVI\" or Esc ends it."},
       {"record again", [&] { camera.startRecording(d + "/other.avi"); },
        "Record: the recording to " + d + "/clip.avi goes on; \"STOP AVI\" or Esc ends it."},
       {"saved", [&] { capture.recording = {true, 45, 2, 15.0}; camera.stopRecording(); },
        "STOP AVI: recording saved to " + d + "/clip.avi: 45 frames, 3.0 s; 2 frames left out."},
       {"none running", [&] { camera.stopRecording(); }, "STOP AVI: no recording was running."},
-      {"failed", [&] { capture.failure = "No camera"; camera.takePicture(d + "/x.bmp"); }, "TAKE PIC failed: No camera", true},
+      {"failed", [&] { capture.failure = "No camera"; camera.takePicture(d + "/x.bmp"); },
+       "TAKE PIC failed: No camera", true},
   };
   for (const auto& step : steps) {
     step.act();
-    EXPECT_TRUE(matches(status.text(), step.expected)) << step.what << "\n  " << status.text().toStdString();
+    EXPECT_TRUE(matches(status.text(), step.expected)) << step.what << ": " << status.text().toStdString();
     if (step.boxed) EXPECT_EQ(box.texts.value(box.texts.size() - 1), status.text()) << step.what;
   }
 }

@@ -192,8 +192,8 @@ void TavroRecogTest::worksByKeyboardAndScreenReader() {
       {"PIC_DISPLAY", QAccessible::Graphic, "Picture", "placeholder picture"},
       {"pic0", QAccessible::Graphic, "Input Image", "placeholder picture"},
       {"pic1", QAccessible::Graphic, "Identified", "placeholder picture"},
-      {"statusLine", QAccessible::StatusBar, "Face folder: " + dir_->path() + ". \"Train Database\" reads its face files.",
-       "what the last command did"},
+      {"statusLine", QAccessible::StatusBar,
+       "Face folder: " + dir_->path() + ". \"Train Database\" reads its face files.", "what the last command did"},
   };
   for (const auto& [name, role, accessibleName, description] : start) {
     QCOMPARE(QAccessible::queryAccessibleInterface(control<QWidget>(name))->role(), role);
@@ -214,7 +214,8 @@ void TavroRecogTest::worksByKeyboardAndScreenReader() {
   QCOMPARE(heard("pic1", QAccessible::Description), QStringLiteral("face16a.jpg, face 16"));
   QCOMPARE(heard("pic0", QAccessible::Description), QStringLiteral("face16b.jpg"));
   QCOMPARE(heard("statusLine", QAccessible::Name), window_->statusText());
-  QVERIFY(window_->statusText().startsWith("Check IMAGE: " + faceFileName(dir_->path(), 16, 'b') + " is face 16; margin "));
+  QVERIFY(window_->statusText().startsWith("Check IMAGE: " + faceFileName(dir_->path(), 16, 'b') +
+                                           " is face 16; margin "));
   QVERIFY(messages_.texts.isEmpty());
 
   QTest::keyClick(control<QLineEdit>("TXT_file"), Qt::Key_Q, Qt::ControlModifier);
