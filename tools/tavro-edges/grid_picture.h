@@ -31,6 +31,7 @@ class GridPicture : public PictureSurface {
   // The size the file declared, and the size sampled (smaller when scaled).
   QSize loadedSize() const { return loadedSize_; }
   QSize sampledSize() const { return grey_.size(); }
+  const QImage& sampled() const { return grey_; }
 
   float scaleWidth() const override;
   float scaleHeight() const override;
