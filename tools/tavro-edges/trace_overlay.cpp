@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "drawing/packed_colour.h"
+#include "grid_picture.h"
 #include "platform/errors.h"
 
 namespace tavro::edges_tool {
@@ -25,9 +26,7 @@ QPointF checkedPoint(float x, float y) {
 }  // namespace
 
 QImage fadedPicture(const QImage& grey, QSize size) {
-  QImage faded = grey.convertToFormat(QImage::Format_Grayscale8)
-                     .scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-  if (faded.isNull()) throw Error(ErrorKind::Platform, "Out of memory");
+  QImage faded = scaledByAreaAveraging(grey, size);
   for (int y = 0; y < faded.height(); ++y) {
     uchar* row = faded.scanLine(y);
     for (int x = 0; x < faded.width(); ++x) row[x] = static_cast<uchar>(128 + row[x] / 2);

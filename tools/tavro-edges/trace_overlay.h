@@ -18,8 +18,8 @@ namespace tavro::edges_tool {
 
 class TraceOverlayCanvas : public Canvas {
  public:
-  // A grey picture (any size; it is stretched over the canvas, as the grid
-  // lies over the picture) on a canvas of the given pixel size.
+  // A grey picture (Grayscale8, any size; it is stretched over the canvas,
+  // as the grid lies over the picture) on a canvas of the given pixel size.
   TraceOverlayCanvas(const QImage& grey, QSize size);
 
   float scaleWidth() const override;
