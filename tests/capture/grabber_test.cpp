@@ -84,8 +84,7 @@ TEST(FrameGrabber, FallsBackWhenThePreferredSourceDoesNotOpen) {
 }
 
 TEST(FrameGrabber, DoesNotWaitForASourceThatHangsInOpen) {
-  // The source answers only once the test lets it, so any frame before that
-  // is the test picture's, however slow the machine.
+  // The source answers only once the gate opens: any frame before is the test picture's.
   const FakeScript hangs{.blocksInOpen = true};
   {
     FrameGrabber grabber({std::make_unique<FakeSource>(hangs), "unused"}, {}, quickOptions());

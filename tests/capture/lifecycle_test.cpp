@@ -61,9 +61,7 @@ TEST_F(CaptureLifecycleTest, ClosesWithinTwoSecondsWhateverTheCameraDoes) {
       control->StartRecording();
     }
     runEventsFor(600ms);  // blocked by now
-    // The camera answers only once the gate opens below: closing returns
-    // without it. Each thread is waited for 0.5 s at most; the bound is
-    // wide for a slow, busy machine.
+    // The camera answers only once the gate opens below; the bound holds on a slow, busy machine.
     const auto start = Clock::now();
     control.reset();
     EXPECT_LT(Clock::now() - start, 10s) << name;

@@ -72,8 +72,8 @@ TEST_F(TavroEdges, ViewsShowTheSampledGridItsVerticalEdgeAndTheTracedCells) {
   EXPECT_EQ(classes.pixel(224, 100), qRgb(0, 0, 0));
   EXPECT_EQ(classes.pixel(100, 100), qRgb(255, 255, 255));
 
-  // Edge strength 0.5 lies on grid column 16; tracing covers those cells,
-  // washed yellow over the faded picture (black shows as 128, white as 255).
+  // Edge strength 0.5 lies on grid column 16; tracing covers those cells, washed
+  // yellow over the faded picture (black shows as 128, white as 255).
   const QImage traces(dir.filePath("halves-traces.png"), "PNG");
   ASSERT_EQ(traces.size(), QSize(512, 384));
   EXPECT_EQ(traces.pixel(264, 100), qRgb(255, 242, 195));

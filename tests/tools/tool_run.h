@@ -44,8 +44,7 @@ inline ToolRun runProgram(const QString& program, const QStringList& args,
 struct NativeSetup {
   QByteArray standardOutput;   // a file to write to instead of a capture
   rlim_t fileSizeLimit = RLIM_INFINITY;
-  // Permissions hold for root too: the tool runs without the capabilities
-  // that override them, as root still, so it starts wherever the tree lies.
+  // Permissions hold for root too (root without the capabilities that override them).
   bool permissionsHold = false;
 };
 
