@@ -14,6 +14,7 @@
 #include "build_info.h"
 #include "capture/frame_grabber.h"
 #include "files/native_names.h"
+#include "files/runtime_folder.h"
 #include "platform/standard_output.h"
 
 int main(int argc, char* argv[]) {
@@ -36,6 +37,7 @@ int main(int argc, char* argv[]) {
   static int qtArgumentCount = 1;
   int status = 0;
   {
+    tavro::provideRuntimeFolder();  // else Qt warns when started from ssh, cron or runuser
     QApplication application(qtArgumentCount, argv);
     QApplication::setApplicationName(QStringLiteral("Tavro CAM"));
     QApplication::setApplicationVersion(QString::fromLatin1(tavro::build::kVersion));

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "files/interrupt_cleanup.h"
 #include "files/native_names.h"
 #include "platform/errors.h"
 
@@ -66,17 +67,37 @@ QStringList FileSet::paths() const {
 }
 
 void FileSet::fail(const QByteArray& name, int error) const {
-  const QString prefix = folder_.endsWith(u'/') ? folder_ : folder_ + u'/';
-  throwFor(QStringLiteral("Cannot write "), prefix + fromNativeName(name), error);
+  failBecause(name, QString::fromLocal8Bit(std::strerror(error)));
 }
 
-// A temporary file under a new hidden name, created exclusively.
-QByteArray FileSet::createTemporary(int& fd) const {
+void FileSet::failBecause(const QByteArray& name, const QString& reason) const {
+  const QString prefix = folder_.endsWith(u'/') ? folder_ : folder_ + u'/';
+  const QString path = displayName(prefix + fromNativeName(name));
+  throw Error(ErrorKind::Platform, QStringLiteral("Cannot write %1: %2").arg(path, reason).toStdString());
+}
+
+// A temporary file under a new hidden name, created exclusively and
+// registered for removal on an interrupt before a signal can come between.
+QByteArray FileSet::createTemporary(int& fd, mode_t mode, std::optional<InterruptibleTemporary>& cover) const {
+  const InterruptsDeferred deferred;
   for (;;) {
     const QByteArray name = hiddenName();
-    fd = ::openat(folderFd_, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    fd = ::openat(folderFd_, name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+    if (fd >= 0) cover.emplace(folderFd_, name);
     if (fd >= 0 || errno != EEXIST) return name;
   }
+}
+
+// The file under the name, when it is an ordinary file that will be
+// replaced; refused, as an editor refuses, when the user may not write it.
+// A link under the name is replaced as it is, whatever it leads to.
+std::optional<struct stat> FileSet::replacedFile(const QByteArray& name) const {
+  struct stat info {};
+  if (!entryAt(folderFd_, name, info) || !S_ISREG(info.st_mode)) return std::nullopt;
+  // Root may write anything; a file that grants no one write access is still read-only.
+  if ((info.st_mode & 0222) == 0) failBecause(name, QStringLiteral("the file is read-only"));
+  if (::faccessat(folderFd_, name.constData(), W_OK, AT_EACCESS) != 0) fail(name, errno);
+  return info;
 }
 
 void FileSet::add(const QString& fileName, const QByteArray& content) {
@@ -87,11 +108,19 @@ void FileSet::add(const QString& fileName, const QByteArray& content) {
   for (const Entry& other : entries_)
     if (other.name == entry.name) fail(entry.name, EEXIST);
 
+  // A replaced file keeps its owner where the system allows, and its
+  // permissions; a new one gets 0666 less the umask. Until then the
+  // content is for the owner only.
+  const std::optional<struct stat> replaced = replacedFile(entry.name);
   int fd = -1;
-  entry.temporary = createTemporary(fd);
+  entry.temporary = createTemporary(fd, replaced ? 0600 : 0666, entry.temporaryCover);
   if (fd < 0) fail(entry.name, errno);
   int error = 0;
-  if (!writeAll(fd, content) || ::fsync(fd) != 0) error = errno;
+  if (replaced && ::fchown(fd, replaced->st_uid, replaced->st_gid) != 0) {
+    // Another user's file becomes the writer's, as when it is saved anew.
+  }
+  if (!writeAll(fd, content) || (replaced && ::fchmod(fd, replaced->st_mode & 0777) != 0) || ::fsync(fd) != 0)
+    error = errno;
   if (::close(fd) != 0 && error == 0) error = errno;
   if (error != 0) {
     ::unlinkat(folderFd_, entry.temporary.constData(), 0);
@@ -118,10 +147,13 @@ void FileSet::keepOldEntry(Entry& entry) {
   }
   if (linked != 0 && ::renameat(folderFd_, entry.name.constData(), folderFd_, backup.constData()) != 0)
     fail(entry.name, errno);
+  entry.backupCover.emplace(folderFd_, backup);
   entry.backup = std::move(backup);
 }
 
 void FileSet::commit() {
+  // An interrupt waits until every name holds its new file or its old entry.
+  const InterruptsDeferred deferred;
   // A folder under one of the names fails the set before anything moves.
   for (const Entry& entry : entries_) {
     struct stat info {};
@@ -134,6 +166,7 @@ void FileSet::commit() {
         fail(entry.name, errno);
       entry.placed = true;
       entry.temporary.clear();
+      entry.temporaryCover.reset();
     }
   } catch (...) {
     rollBack();
@@ -156,6 +189,7 @@ void FileSet::rollBack() {
       if (::renameat(folderFd_, entry->backup.constData(), folderFd_, entry->name.constData()) == 0) {
         ::unlinkat(folderFd_, entry->backup.constData(), 0);
         entry->backup.clear();
+        entry->backupCover.reset();
       }
     } else if (entry->placed) {
       ::unlinkat(folderFd_, entry->name.constData(), 0);

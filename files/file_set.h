@@ -5,6 +5,11 @@
 // place. If any step fails, none of the set's names is created or changed:
 // a name already replaced is put back from a link kept to its old entry.
 // A name taken by a link is replaced; the link's target is never written.
+// A file replaced keeps its permissions (and its owner where the system
+// allows); a new file gets 0666 less the umask. An ordinary file the user
+// may not write, or whose mode grants no write permission at all, is not
+// replaced: the set fails saying so, as an editor refuses a read-only file.
+// Temporary files are removed on an interrupt (see interrupt_cleanup.h).
 //
 // Folder and file names may hold raw bytes (see native_names.h). Failures
 // throw Error(Platform) naming the file and giving the system's reason.
@@ -12,7 +17,12 @@
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
+#include <optional>
 #include <vector>
+
+#include <sys/stat.h>
+
+#include "files/interrupt_cleanup.h"
 
 namespace tavro {
 
@@ -38,11 +48,15 @@ class FileSet {
     QByteArray name;       // raw bytes
     QByteArray temporary;  // the whole content, waiting under this name
     QByteArray backup;     // a link to the entry the name held before, if any
+    std::optional<InterruptibleTemporary> temporaryCover;  // both removed on an interrupt
+    std::optional<InterruptibleTemporary> backupCover;
     bool placed = false;
   };
 
   [[noreturn]] void fail(const QByteArray& name, int error) const;
-  QByteArray createTemporary(int& fd) const;
+  [[noreturn]] void failBecause(const QByteArray& name, const QString& reason) const;
+  QByteArray createTemporary(int& fd, mode_t mode, std::optional<InterruptibleTemporary>& cover) const;
+  std::optional<struct stat> replacedFile(const QByteArray& name) const;
   void keepOldEntry(Entry& entry);
   void rollBack();
   void removeLeftovers();

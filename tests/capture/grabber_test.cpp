@@ -58,7 +58,7 @@ GrabberOptions quickOptions() {
 
 TEST(FrameGrabber, WithoutPreferredSourceRunsTheTestPicture) {
   FrameGrabber grabber({nullptr, "No camera: test picture"});
-  const cv::Mat frame = grabber.waitForFrame(3s).frame;
+  const cv::Mat frame = grabber.waitForFrame(30s).frame;
   ASSERT_FALSE(frame.empty());
   EXPECT_EQ(frame.cols, 160);
   EXPECT_EQ(frame.rows, 120);
@@ -68,8 +68,8 @@ TEST(FrameGrabber, WithoutPreferredSourceRunsTheTestPicture) {
 }
 
 TEST(FrameGrabber, UsesThePreferredSourceWhenItOpens) {
-  FrameGrabber grabber({std::make_unique<FakeSource>(), "unused"}, {}, quickOptions());
-  const cv::Mat frame = grabber.waitForFrame(3s).frame;
+  FrameGrabber grabber({std::make_unique<FakeSource>(), "unused"}, {}, GrabberOptions{});  // 3 s to open: ample on a busy machine
+  const cv::Mat frame = grabber.waitForFrame(30s).frame;
   ASSERT_FALSE(frame.empty());
   EXPECT_EQ(frame.at<cv::Vec3b>(0, 0), cv::Vec3b(10, 200, 30));
   EXPECT_EQ(grabber.status(), "Fake camera");
@@ -78,27 +78,30 @@ TEST(FrameGrabber, UsesThePreferredSourceWhenItOpens) {
 
 TEST(FrameGrabber, FallsBackWhenThePreferredSourceDoesNotOpen) {
   FrameGrabber grabber({std::make_unique<FakeSource>(FakeScript{.opens = false}), "unused"}, {}, quickOptions());
-  ASSERT_FALSE(grabber.waitForFrame(3s).frame.empty());
+  ASSERT_FALSE(grabber.waitForFrame(30s).frame.empty());
   EXPECT_EQ(grabber.status(), "Fake camera not available: test picture");
   EXPECT_TRUE(grabber.usingTestPicture());
 }
 
-TEST(FrameGrabber, DoesNotWaitLongForASourceThatHangsInOpen) {
-  const auto start = std::chrono::steady_clock::now();
-  FrameGrabber grabber({std::make_unique<FakeSource>(FakeScript{.openDelay = 4s}), "unused"}, {}, quickOptions());
-  ASSERT_FALSE(grabber.waitForFrame(3s).frame.empty());
-  EXPECT_LT(std::chrono::steady_clock::now() - start, 2500ms);  // far below the 4 s hang
-  EXPECT_EQ(grabber.status(), "Fake camera did not answer: test picture");
+TEST(FrameGrabber, DoesNotWaitForASourceThatHangsInOpen) {
+  // The source answers only once the gate opens: any frame before is the test picture's.
+  const FakeScript hangs{.blocksInOpen = true};
+  {
+    FrameGrabber grabber({std::make_unique<FakeSource>(hangs), "unused"}, {}, quickOptions());
+    ASSERT_FALSE(grabber.waitForFrame(30s).frame.empty());
+    EXPECT_EQ(grabber.status(), "Fake camera did not answer: test picture");
+  }
+  hangs.gate->opened.set_value();
 }
 
 TEST(FrameGrabber, SinkGetsTheLatestFrameAtOnceAndThenEveryFrame) {
-  FrameGrabber grabber({std::make_unique<FakeSource>(), "unused"}, {}, quickOptions());
-  ASSERT_FALSE(grabber.waitForFrame(3s).frame.empty());
+  FrameGrabber grabber({std::make_unique<FakeSource>(), "unused"}, {}, GrabberOptions{});  // 3 s to open: ample on a busy machine
+  ASSERT_FALSE(grabber.waitForFrame(30s).frame.empty());
   SinkLog sink;
   grabber.attachSink(sink);
   EXPECT_EQ(sink.frameCount(), 1u);
   const std::uint64_t before = grabber.frameCount();
-  ASSERT_TRUE(waitFor([&] { return grabber.frameCount() >= before + 5; }, 3s));
+  ASSERT_TRUE(waitFor([&] { return grabber.frameCount() >= before + 5; }, 30s));
   grabber.detachSink();
   const std::size_t received = sink.frameCount();
   // The one at attaching plus each frame in between, give or take one that
@@ -106,22 +109,22 @@ TEST(FrameGrabber, SinkGetsTheLatestFrameAtOnceAndThenEveryFrame) {
   const std::uint64_t after = grabber.frameCount();
   EXPECT_GE(received, after - before);
   EXPECT_LE(received, after - before + 2);
-  ASSERT_TRUE(waitFor([&] { return grabber.frameCount() >= after + 3; }, 3s));
+  ASSERT_TRUE(waitFor([&] { return grabber.frameCount() >= after + 3; }, 30s));
   EXPECT_EQ(sink.frameCount(), received);  // nothing after detaching
 }
 
 TEST(FrameGrabber, LostSourceIsReportedAndTheTestPictureTakesOver) {
   FrameGrabber grabber({std::make_unique<FakeSource>(FakeScript{.framesBeforeLoss = 5}), "unused"}, {},
-                       quickOptions());
-  ASSERT_FALSE(grabber.waitForFrame(3s).frame.empty());
+                       GrabberOptions{});
+  ASSERT_FALSE(grabber.waitForFrame(30s).frame.empty());
   SinkLog sink;
   grabber.attachSink(sink);
-  ASSERT_TRUE(waitFor([&] { return grabber.usingTestPicture(); }, 3s));
+  ASSERT_TRUE(waitFor([&] { return grabber.usingTestPicture(); }, 30s));
   EXPECT_EQ(grabber.status(), "Camera lost: test picture");
   ASSERT_EQ(sink.lostMessages().size(), 1u);
   EXPECT_NE(sink.lostMessages()[0].find("camera stopped delivering frames"), std::string::npos);
   const std::uint64_t count = grabber.frameCount();
-  ASSERT_TRUE(waitFor([&] { return grabber.frameCount() > count + 2; }, 3s));
+  ASSERT_TRUE(waitFor([&] { return grabber.frameCount() > count + 2; }, 30s));
   EXPECT_EQ(grabber.latestFrame().frame.cols, 160);  // test picture frames now
 }
 

@@ -98,7 +98,7 @@ TEST_F(VideoRecorderTest, LostSourceEndsTheRecordingButKeepsWhatCameBefore) {
   VideoRecorder recorder(path, 30.0, {320, 240}, [&](const std::string& m) { told.push_back(m); });
   pushFrames(recorder, 8);
   // The grabber tells the loss after the frames it delivered.
-  testing::runEventsUntil([&] { return recorder.framesWritten() == 8; }, std::chrono::seconds(5));
+  testing::runEventsUntil([&] { return recorder.framesWritten() == 8; }, std::chrono::seconds(30));
   recorder.sourceLost("the camera stopped delivering frames");
   recorder.push(frameOf(1), std::chrono::steady_clock::now());  // ignored once failed
   EXPECT_TRUE(recorder.failed());

@@ -37,9 +37,9 @@ TEST(TestPicture, KeepsToItsFrameRate) {
   const auto start = std::chrono::steady_clock::now();
   for (int i = 0; i < 11; ++i) ASSERT_TRUE(source.read(frame));
   const auto elapsed = std::chrono::steady_clock::now() - start;
-  // Ten periods of 20 ms after the first frame; generous upper bound.
+  // Ten periods of 20 ms after the first frame; an upper bound for a slow, busy machine.
   EXPECT_GE(elapsed, std::chrono::milliseconds(180));
-  EXPECT_LT(elapsed, std::chrono::seconds(5));
+  EXPECT_LT(elapsed, std::chrono::seconds(30));
   EXPECT_EQ(frame.cols, 160);
   EXPECT_EQ(frame.rows, 120);
 }

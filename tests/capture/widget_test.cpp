@@ -40,7 +40,7 @@ TEST_F(CaptureWidgetTest, PreviewOnShowsFramesAndOffStopsShowingThem) {
   control.resize(160, 120);
   control.show();
   control.setLiveView(true);
-  ASSERT_TRUE(testing::runEventsUntil([&] { return control.framesShown() >= 5; }, 5s));
+  ASSERT_TRUE(testing::runEventsUntil([&] { return control.framesShown() >= 5; }, 30s));
   EXPECT_EQ(control.statusText(), "Fake camera");
   const QImage live = control.grab().toImage();
   EXPECT_EQ(live.pixelColor(80, 60), QColor(30, 200, 10));  // the fake's BGR (10, 200, 30)
@@ -78,7 +78,7 @@ TEST_F(CaptureWidgetTest, LiveViewCanBeSwitchedAnyNumberOfTimes) {
   }
   control.setLiveView(true);
   EXPECT_TRUE(control.liveView());
-  ASSERT_TRUE(testing::runEventsUntil([&] { return control.framesShown() >= 3; }, 5s));
+  ASSERT_TRUE(testing::runEventsUntil([&] { return control.framesShown() >= 3; }, 30s));
 }
 
 }  // namespace

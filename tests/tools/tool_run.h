@@ -11,6 +11,8 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <fcntl.h>
+#include <linux/capability.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -42,7 +44,8 @@ inline ToolRun runProgram(const QString& program, const QStringList& args,
 struct NativeSetup {
   QByteArray standardOutput;   // a file to write to instead of a capture
   rlim_t fileSizeLimit = RLIM_INFINITY;
-  bool asNobody = false;       // drop root, so that permissions hold
+  // Permissions hold for root too (root without the capabilities that override them).
+  bool permissionsHold = false;
 };
 
 // Runs the tool with arguments given as the system's bytes (QProcess would
@@ -66,7 +69,9 @@ inline NativeRun runNative(const QByteArray& program, const QList<QByteArray>& a
     const int err = open(errPath.constData(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
     const rlimit limit{setup.fileSizeLimit, setup.fileSizeLimit};
     if (out < 0 || err < 0 || dup2(out, 1) < 0 || dup2(err, 2) < 0 || setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(126);
-    if (setup.asNobody && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(126);
+    if (setup.permissionsHold && geteuid() == 0 &&
+        (prctl(PR_CAPBSET_DROP, CAP_DAC_OVERRIDE) != 0 || prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH) != 0))
+      _exit(126);
     execv(program.constData(), argv.data());
     _exit(127);
   }

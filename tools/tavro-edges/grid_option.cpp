@@ -1,6 +1,8 @@
 #include "grid_option.h"
 
 #include <QRegularExpression>
+#include <algorithm>
+#include <cmath>
 
 #include "platform/errors.h"
 
@@ -19,6 +21,15 @@ QSize parseGridOption(const QString& text) {
     throw Error(ErrorKind::Platform,
                 QStringLiteral("--grid %1x%2 is out of range: %3").arg(width).arg(height).arg(range).toStdString());
   return QSize(width, height);
+}
+
+QSize defaultGridFor(QSize picture) {
+  if (picture.isEmpty()) return QSize(kMaxGridSide, kMaxGridSide);
+  const double longer = std::max(picture.width(), picture.height());
+  const auto side = [&](int pictureSide) {
+    return std::max(kMinGridSide, static_cast<int>(std::lround(kMaxGridSide * (pictureSide / longer))));
+  };
+  return QSize(side(picture.width()), side(picture.height()));
 }
 
 }  // namespace tavro::edges_tool

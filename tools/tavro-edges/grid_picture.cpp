@@ -23,6 +23,8 @@ std::int64_t pixelsPerCell(QSize picture, QSize grid) {
   return cellSide(picture.width(), grid.width()) * cellSide(picture.height(), grid.height());
 }
 
+}  // namespace
+
 QImage scaledByAreaAveraging(const QImage& grey, QSize size) {
   QImage scaled(size, QImage::Format_Grayscale8);
   if (scaled.isNull()) throw Error(ErrorKind::Platform, "Out of memory");
@@ -32,8 +34,6 @@ QImage scaledByAreaAveraging(const QImage& grey, QSize size) {
   cv::resize(from, to, to.size(), 0.0, 0.0, cv::INTER_AREA);
   return scaled;
 }
-
-}  // namespace
 
 QSize sizeForGrid(QSize picture, QSize grid) {
   if (grid.isEmpty()) throw Error(ErrorKind::DivisionByZero);  // as the grid's own sampling

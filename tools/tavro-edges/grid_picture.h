@@ -22,6 +22,10 @@ inline constexpr std::int64_t kMaxPixelsPerCell = 32767;
 // it fits already.
 QSize sizeForGrid(QSize picture, QSize grid);
 
+// The grey picture (Grayscale8) at another size by area averaging, in grey
+// throughout, so that even the largest picture is not copied in colour.
+QImage scaledByAreaAveraging(const QImage& grey, QSize size);
+
 class GridPicture : public PictureSurface {
  public:
   // Takes a grey picture (QImage::Format_Grayscale8, as the loader gives it
@@ -31,6 +35,7 @@ class GridPicture : public PictureSurface {
   // The size the file declared, and the size sampled (smaller when scaled).
   QSize loadedSize() const { return loadedSize_; }
   QSize sampledSize() const { return grey_.size(); }
+  const QImage& sampled() const { return grey_; }
 
   float scaleWidth() const override;
   float scaleHeight() const override;

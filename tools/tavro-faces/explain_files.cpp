@@ -7,13 +7,15 @@
 
 namespace tavro::faces_tool {
 
-ExplainFiles::ExplainFiles(QString folder) : folder_(std::move(folder)) { makeFolder(folder_); }
+ExplainFiles::ExplainFiles(QString folder, GuardedFiles& guarded) : folder_(std::move(folder)), guarded_(guarded) {
+  makeFolder(folder_);
+}
 
 QString ExplainFiles::write(const QString& probe, const QImage& picture) {
   const QString stem = fileStem(probe);
   QString name = stem + QStringLiteral(".png");
-  for (int n = 2; used_.contains(name); ++n) name = QStringLiteral("%1-%2.png").arg(stem).arg(n);
-  used_.insert(name);
+  for (int n = 2; guarded_.isGuarded(folder_, name); ++n) name = QStringLiteral("%1-%2.png").arg(stem).arg(n);
+  guarded_.guard(folder_ + u'/' + name);  // the run neither writes over it again nor reads it
   FileSet file(folder_);
   file.add(name, encodePng(picture));
   const QString path = file.paths().front();

@@ -1,18 +1,22 @@
 #pragma once
 // Where --explain puts its pictures: one PNG per probe in one folder, named
-// after the probe ("visitor.jpg" gives "visitor.png"; a name already taken
-// in this run gets "-2", "-3", ...), each written whole or not at all.
+// after the probe ("visitor.jpg" gives "visitor.png"). A name that would
+// write over an input of the run (a probe, a face file) or a picture the
+// run wrote already gets "-2", "-3", ... instead. Each is written whole or
+// not at all.
 
 #include <QImage>
-#include <QSet>
 #include <QString>
+
+#include "files/guarded_files.h"
 
 namespace tavro::faces_tool {
 
 class ExplainFiles {
  public:
   // Creates the folder when missing; throws tavro::Error when it cannot.
-  explicit ExplainFiles(QString folder);
+  // The guarded files hold the run's inputs and get each name chosen.
+  ExplainFiles(QString folder, GuardedFiles& guarded);
 
   // Writes the picture for a probe and returns its path; throws
   // tavro::Error naming the file and the system's reason.
@@ -20,7 +24,7 @@ class ExplainFiles {
 
  private:
   QString folder_;
-  QSet<QString> used_;
+  GuardedFiles& guarded_;
 };
 
 }  // namespace tavro::faces_tool

@@ -15,9 +15,14 @@
 #include "build_info.h"
 #include "explain_files.h"
 #include "faces_options.h"
+#include "app/file_names.h"
+#include "app/recognition_session.h"
 #include "files/entries.h"
+#include "files/guarded_files.h"
+#include "files/interrupt_cleanup.h"
 #include "files/native_names.h"
 #include "files/program_directory.h"
+#include "files/runtime_folder.h"
 #include "match_picture.h"
 #include "platform/errors.h"
 #include "platform/standard_output.h"
@@ -52,6 +57,7 @@ std::unique_ptr<QCoreApplication> makeApplication(int& argc, char** argv) {
     if (argument == "--") break;
     if (argument == "--explain" || argument.startsWith("--explain=")) {
       if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+      tavro::provideRuntimeFolder();
       return std::make_unique<QGuiApplication>(argc, argv);
     }
   }
@@ -67,11 +73,23 @@ QString noFaceFilesMessage(const QString& folder) {
   return QStringLiteral("%1 holds no readable face file (face0a.jpg .. face19b.jpg)").arg(tavro::displayName(folder));
 }
 
+// The run's inputs, which no --explain picture may write over: the probes
+// and every face file training reads.
+tavro::GuardedFiles runInputs(const tavro::faces_tool::FacesOptions& options) {
+  tavro::GuardedFiles inputs;
+  for (const QString& probe : options.probes) inputs.guard(probe);
+  for (std::int16_t number = 0; number < tavro::RecognitionSession::kFaceNumbers; ++number)
+    for (std::int16_t letter = 0; letter < tavro::RecognitionSession::kLetters; ++letter)
+      inputs.guard(tavro::faceFilePath(options.facesDirectory, number, letter));
+  return inputs;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
   // Past a file-size limit a write fails with a reason instead of ending the program.
   std::signal(SIGXFSZ, SIG_IGN);
+  tavro::removeTemporariesOnInterrupt();
   const std::unique_ptr<QCoreApplication> app = makeApplication(argc, argv);
   // Names as the system has them, raw bytes kept (Qt's arguments lose them).
   const QStringList arguments = tavro::nativeArguments(argc, argv);
@@ -91,6 +109,9 @@ int main(int argc, char* argv[]) {
     return kUsageError;
   }
   const FacesOptions& options = commandLine.options();
+  // Taken before anything is read or written, so that no later write can
+  // take the place of an input.
+  tavro::GuardedFiles guarded = runInputs(options);
 
   StandardErrorMessageBox messages;
   ProbeIdentification identification(options.facesDirectory, messages);
@@ -110,7 +131,7 @@ int main(int argc, char* argv[]) {
 
   std::unique_ptr<ExplainFiles> explainFiles;
   try {
-    if (!options.explainFolder.isEmpty()) explainFiles = std::make_unique<ExplainFiles>(options.explainFolder);
+    if (!options.explainFolder.isEmpty()) explainFiles = std::make_unique<ExplainFiles>(options.explainFolder, guarded);
   } catch (const tavro::Error& e) {
     complain(errorText(e));
     return kNotIdentified;
