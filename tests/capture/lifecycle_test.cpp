@@ -117,8 +117,9 @@ TEST_F(CaptureLifecycleTest, RecordingPlaysAtTheRateItsFramesCameAt) {
     const PlayedVideo video = playBack(path);
     EXPECT_EQ(video.frames, int(summary.framesWritten)) << name;
     EXPECT_NEAR(video.framesPerSecond, expected, 1e-3) << name;
-    const std::string dropped = std::to_string(summary.framesDropped) + " frame";
-    EXPECT_EQ(summary.notice.find(dropped) != std::string::npos, summary.framesDropped > 0) << summary.notice;
+    const std::string dropped = "; " + std::to_string(summary.framesDropped) + " frame";
+    EXPECT_EQ(summary.message.find(dropped) != std::string::npos, summary.framesDropped > 0) << summary.message;
+    EXPECT_EQ(summary.end == RecordingSummary::End::SavedWithNote, summary.framesDropped > 0) << name;
   }
 }
 
