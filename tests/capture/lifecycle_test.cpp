@@ -123,6 +123,32 @@ TEST_F(CaptureLifecycleTest, RecordingPlaysAtTheRateItsFramesCameAt) {
   }
 }
 
+// A camera brightens over its first frames as its exposure adjusts: a
+// snapshot after opening takes the frame that is about as bright (2%) as
+// the one before, or the one a second after the first. The fake stops at
+// the frame given, so the latest frame is known; its clock ticks 100 ms a frame.
+TEST_F(CaptureLifecycleTest, ASnapshotAfterOpeningWaitsForThePictureToSettle) {
+  const struct { const char* name; double (*grey)(int); int frames, expected; } cases[] = {
+      {"brightens, then settles", [](int i) { return i < 3 ? 10.0 + 40 * i : 117.0 + i; }, 5, 121},
+      {"keeps brightening: a second at most", [](int i) { return 10.0 + 10 * i; }, 11, 110},
+      {"settled from the start: the second frame", [](int i) { return 100.0 + i; }, 2, 101},
+  };
+  for (const auto& [name, grey, frames, expected] : cases) {
+    const FakeScript script{.grey = grey, .framesBeforeBlocking = frames};
+    CaptureOptions options;
+    options.grabber.clock = [ticks = std::make_shared<std::atomic<int>>(0)] {
+      return Clock::time_point() + 100ms * (*ticks)++;
+    };
+    {
+      ezVidCap control(fakeCamera(script), nullptr, options);
+      control.WriteFrameFile(pathOf("settled.bmp"));  // the preview is off: the camera opens now
+      EXPECT_EQ(qRed(QImage(pathOf("settled.bmp")).pixel(10, 10)), expected) << name;
+    }
+    script.gate->opened.set_value();
+    EXPECT_TRUE(runEventsUntil([] { return captureThreadsLeftRunning() == 0; }, 5s)) << name;
+  }
+}
+
 TEST_F(CaptureLifecycleTest, SnapshotIsTheSourcePictureWhileTheGuideIsDrawn) {
   ezVidCap control(fakeCamera({.size = {160, 120}}));
   control.resize(160, 120);

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "capture/ez_vid_cap.h"
+#include "capture/frame_grabber.h"
 #include "capture/video_recorder.h"
 #include "tests/capture/fake_source.h"
 #include "tests/capture/test_support.h"
@@ -151,6 +152,47 @@ TEST_F(RecordingTest, EscapeAnywhereInTheWindowStopsTheRecording) {
   EXPECT_TRUE(testing::runEventsUntil([&] { return !control->isFinishingRecording(); }, 30s));
   EXPECT_TRUE(playBack(path).opened);
   EXPECT_NO_THROW(control->finishRecording());  // nothing running: nothing happens
+}
+
+// Writes wait while the disk is stalled, as on a frozen file system.
+class StallingFile : public FileBytes {
+ public:
+  StallingFile(int fd, std::shared_ptr<testing::Gate> gate, std::shared_ptr<std::atomic<bool>> stalled)
+      : FileBytes(fd), gate_(std::move(gate)), stalled_(std::move(stalled)) {}
+  int writeAt(std::uint64_t offset, const QByteArray& bytes) override {
+    if (*stalled_) gate_->passed.wait();
+    return FileBytes::writeAt(offset, bytes);
+  }
+
+ private:
+  std::shared_ptr<testing::Gate> gate_;
+  std::shared_ptr<std::atomic<bool>> stalled_;
+};
+
+TEST_F(RecordingTest, AStalledDiskHoldsNeitherStoppingNorClosingForLong) {
+  auto gate = std::make_shared<testing::Gate>();
+  auto stalled = std::make_shared<std::atomic<bool>>(false);
+  CaptureOptions options;
+  options.recorder.fileBytes = [=](int fd) { return std::make_unique<StallingFile>(fd, gate, stalled); };
+  options.finishWait = 300ms;  // 10 s in use
+  auto control = std::make_unique<ezVidCap>(testing::fakeCamera(), nullptr, options);
+  control->setRecordFileName(pathOf("stalled.avi"));
+  control->StartRecording();
+  runEventsFor(300ms);
+  *stalled = true;
+  control->StopRecording();  // returns while the file waits for the disk
+  EXPECT_TRUE(control->isFinishingRecording());
+  runEventsFor(300ms);
+  EXPECT_TRUE(control->isFinishingRecording());
+  ::testing::internal::CaptureStderr();
+  control.reset();
+  const std::string told = ::testing::internal::GetCapturedStderr();
+  EXPECT_NE(told.find("could not be finished in time; its frames are in the hidden file " +
+                      folder_.path().toStdString() + "/.tavro-rec-"), std::string::npos) << told;
+  // The disk answers at last: the file is finished under its name all the same.
+  gate->opened.set_value();
+  EXPECT_TRUE(testing::runEventsUntil([] { return captureThreadsLeftRunning() == 0; }, 30s));
+  EXPECT_GT(playBack(pathOf("stalled.avi")).frames, 0);
 }
 
 // Waits without letting queued calls arrive, as while a command runs.
