@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <limits>
@@ -16,9 +15,7 @@ namespace {
 constexpr std::uint64_t kRiffSize = 4;
 constexpr std::uint64_t kTimePerFrame = 32;  // microseconds, in avih
 constexpr std::uint64_t kTotalFrames = 48;
-constexpr std::uint64_t kMainBuffer = 60;
-constexpr std::uint64_t kScale = 128;  // in strh, then rate and length
-constexpr std::uint64_t kStreamBuffer = 144;
+constexpr std::uint64_t kScale = 128;  // in strh, then rate, start and length
 constexpr std::uint64_t kJunk = 212;
 constexpr std::uint32_t kRateScale = 1000;  // rates to a thousandth of a frame a second
 constexpr std::uint32_t kHasIndex = 0x10;
@@ -174,19 +171,14 @@ void AviWriter::dropFramesToFree(std::uint64_t bytes) {
 // The sizes and counts left open while recording, and the measured rate:
 // each a number in place, so no room is needed.
 int AviWriter::patchHeaders(double framesPerSecond) {
-  std::uint32_t largest = 0;
-  for (const Frame& frame : frames_) largest = std::max(largest, frame.size + 8);
   const auto count = std::uint32_t(frames_.size());
-  const std::uint64_t fileEnd = end_ + 8 + kIndexEntry * count;
   const std::pair<std::uint64_t, std::uint32_t> fields[] = {
-      {kRiffSize, std::uint32_t(fileEnd - 8)},
+      {kRiffSize, std::uint32_t(end_ + kIndexEntry * count)},  // all after the size: to the index's end
       {kTimePerFrame, std::uint32_t(std::llround(1e6 / framesPerSecond))},
       {kTotalFrames, count},
-      {kMainBuffer, largest},
       {kScale, kRateScale},
       {kScale + 4, rateOf(framesPerSecond)},
       {kScale + 12, count},
-      {kStreamBuffer, largest},
       {movi_ - 4, std::uint32_t(end_ - movi_)},
   };
   for (const auto& [at, value] : fields) {

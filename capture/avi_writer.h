@@ -31,7 +31,6 @@ class FileBytes {
   QByteArray readAt(std::uint64_t offset, std::uint32_t size) const;
   int truncate(std::uint64_t size);
   std::uint64_t size() const;
-  int fd() const { return fd_; }
 
  private:
   int fd_;
@@ -50,8 +49,8 @@ class AviWriter {
   // One JPEG picture. On a failure the file is cut back to the frames before.
   int addFrame(const std::vector<uchar>& jpeg);
   // Writes the index and the final headers at this rate. When the index
-  // finds no room, frames are dropped from the end until it fits, and
-  // droppedFor() tells why.
+  // finds no room, frames are dropped from the end until it fits;
+  // droppedFor() then tells the errno.
   int finish(double framesPerSecond);
   std::size_t frameCount() const { return frames_.size(); }
   int droppedFor() const { return droppedFor_; }

@@ -13,7 +13,8 @@ namespace tavro {
 namespace {
 
 Error targetError(const QString& path, const QString& what, const QString& reason) {
-  return Error(ErrorKind::Platform, ("Cannot write the " + what + " " + displayName(path) + ": " + reason).toStdString());
+  return Error(ErrorKind::Platform,
+               ("Cannot write the " + what + " " + displayName(path) + ": " + reason).toStdString());
 }
 
 }  // namespace
@@ -21,7 +22,8 @@ Error targetError(const QString& path, const QString& what, const QString& reaso
 void requireOrdinaryFileTarget(const QString& path, const QString& what) {
   if (path.isEmpty()) throw Error(ErrorKind::Platform, ("No file name given for the " + what).toStdString());
   const EntryKind kind = entryKind(path);
-  if (kind != EntryKind::Nothing && kind != EntryKind::File) throw targetError(path, what, "it is not an ordinary file");
+  if (kind != EntryKind::Nothing && kind != EntryKind::File)
+    throw targetError(path, what, "it is not an ordinary file");
 }
 
 QString recordingFileName(const QString& path) {

@@ -146,7 +146,7 @@ bool CaptureSession::isFinishingRecording() const {
 NumberedFrame CaptureSession::waitForFrame(bool settled) {
   start();
   const auto wait = options_.grabber.openTimeout + options_.firstFrameWait;
-  return settled ? grabber_->waitForSettledFrame(wait + options_.grabber.settleTime) : grabber_->waitForFrame(wait);
+  return grabber_->waitForFrame(settled ? wait + options_.grabber.settleTime : wait, settled);
 }
 
 // The same folder, however reached (a link, another spelling), and name.

@@ -109,8 +109,6 @@ QString ezVidCap::statusText() const { return QString::fromStdString(session_->s
 
 QSize ezVidCap::sizeHint() const { return {160, 120}; }
 
-void ezVidCap::finishRecording() { StopRecording(); }
-
 void ezVidCap::paintEvent(QPaintEvent*) {
   QPainter painter(this);
   const NumberedFrame latest = liveView_ ? session_->latestFrame() : NumberedFrame{};
@@ -161,7 +159,8 @@ void ezVidCap::paintStatus(QPainter& painter, bool showsFrame) {
     const QString status = statusText();
     if (!status.isEmpty()) text += (text.isEmpty() ? "" : "\n") + status;
   }
-  if (session_->isFinishingRecording()) text += (text.isEmpty() ? "" : "\n") + QStringLiteral("Finishing the recording…");
+  if (session_->isFinishingRecording())
+    text += (text.isEmpty() ? "" : "\n") + QStringLiteral("Finishing the recording…");
   if (text.isEmpty()) return;
   const QRect area = rect().adjusted(4, 4, -4, -4);
   const int flags = Qt::AlignHCenter | (showsFrame ? Qt::AlignTop : Qt::AlignVCenter) | Qt::TextWordWrap;
@@ -177,7 +176,7 @@ bool ezVidCap::eventFilter(QObject* watched, QEvent* event) {
   auto* target = qobject_cast<QWidget*>(watched);
   if (target == nullptr || target->window() != window()) return false;
   if (static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape) return false;
-  finishRecording();
+  StopRecording();
   return true;
 }
 
@@ -201,7 +200,7 @@ void ezVidCap::finishFailedRecordingLater() {
       this,
       [this] {
         update();
-        if (session_->hasStoppedRecording()) finishRecording();
+        if (session_->hasStoppedRecording()) StopRecording();
       },
       Qt::QueuedConnection);
 }

@@ -50,10 +50,6 @@ class ezVidCap : public QWidget {
   // recordings a killed program left in that folder are kept under visible
   // names and told through recordingNotice.
   void StartRecording();
-  // Ends the running recording and returns; its file is finished in the
-  // background ("Finishing the recording…" shows meanwhile) and the
-  // outcome told through the signals below.
-  void StopRecording();
   // Outlines this much of each camera picture, from its top-left corner,
   // over the live preview: the part a face box reads from a snapshot. The
   // pictures themselves never carry it. An empty size draws none.
@@ -71,8 +67,10 @@ class ezVidCap : public QWidget {
   QSize sizeHint() const override;
 
  public slots:
-  // StopRecording as a slot, for a key shortcut.
-  void finishRecording();
+  // Ends the running recording and returns; its file is finished in the
+  // background ("Finishing the recording…" shows meanwhile) and the
+  // outcome told through the signals below.
+  void StopRecording();
 
  signals:
   // A recording failed or stopped early (camera lost, disk full), saying

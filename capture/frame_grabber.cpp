@@ -96,15 +96,11 @@ NumberedFrame FrameGrabber::latestFrame() const {
   return shared_->latest;
 }
 
-NumberedFrame FrameGrabber::waitForFrame(std::chrono::milliseconds timeout) const {
+NumberedFrame FrameGrabber::waitForFrame(std::chrono::milliseconds timeout, bool settled) const {
   std::unique_lock lock(shared_->mutex);
-  shared_->changed.wait_for(lock, timeout, [this] { return !shared_->latest.frame.empty() || shared_->ended; });
-  return shared_->latest;
-}
-
-NumberedFrame FrameGrabber::waitForSettledFrame(std::chrono::milliseconds timeout) const {
-  std::unique_lock lock(shared_->mutex);
-  shared_->changed.wait_for(lock, timeout, [this] { return shared_->settled || shared_->ended; });
+  shared_->changed.wait_for(lock, timeout, [&] {
+    return (settled ? shared_->settled : !shared_->latest.frame.empty()) || shared_->ended;
+  });
   return shared_->latest;
 }
 

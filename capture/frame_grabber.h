@@ -54,8 +54,7 @@ class FrameGrabber {
   NumberedFrame latestFrame() const;
   // The latest frame, waiting up to timeout for the first one, or for the
   // picture to settle.
-  NumberedFrame waitForFrame(std::chrono::milliseconds timeout) const;
-  NumberedFrame waitForSettledFrame(std::chrono::milliseconds timeout) const;
+  NumberedFrame waitForFrame(std::chrono::milliseconds timeout, bool settled = false) const;
   // How many frames came so far.
   std::uint64_t frameCount() const;
   double framesPerSecond() const;

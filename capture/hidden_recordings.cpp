@@ -43,7 +43,8 @@ QByteArray giveVisibleName(const QByteArray& folder, const QByteArray& hidden, Q
   if (stem.toLower().endsWith(kSuffix)) stem.chop(kSuffix.size());
   if (stem.isEmpty()) stem = "recording";
   for (int n = 1; n < 100; ++n) {
-    const QByteArray suffix = n == 1 ? QByteArray(" (unfinished).avi") : " (unfinished " + QByteArray::number(n) + ").avi";
+    const QByteArray suffix =
+        n == 1 ? QByteArray(" (unfinished).avi") : " (unfinished " + QByteArray::number(n) + ").avi";
     const QByteArray visible = cutTo(stem, NAME_MAX - suffix.size()) + suffix;
     const QByteArray path = folder + '/' + visible;
     if (::renameat2(AT_FDCWD, hidden.constData(), AT_FDCWD, path.constData(), RENAME_NOREPLACE) == 0) return path;

@@ -26,7 +26,9 @@ std::vector<uchar> encode(const cv::Mat& frame, PictureFormat format, const QStr
   try {
     switch (format) {
       case PictureFormat::Png: encoded = cv::imencode(".png", frame, bytes); break;
-      case PictureFormat::Jpeg: encoded = cv::imencode(".jpg", frame, bytes, {cv::IMWRITE_JPEG_QUALITY, kJpegQuality}); break;
+      case PictureFormat::Jpeg:
+        encoded = cv::imencode(".jpg", frame, bytes, {cv::IMWRITE_JPEG_QUALITY, kJpegQuality});
+        break;
       case PictureFormat::Bmp: encoded = cv::imencode(".bmp", frame, bytes); break;
     }
   } catch (const cv::Exception&) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -39,7 +40,7 @@ std::string reasonFor(int error) {
     case ENOSPC: return "the disk is full";
     case EDQUOT: return "the disk quota is used up";
     case EFBIG: return "the file reached the largest size allowed for it (File too large)";
-    default: return std::string("writing failed (") + std::strerror(error) + ")";
+    default: return std::strerror(error);
   }
 }
 
@@ -77,7 +78,8 @@ VideoRecorder::VideoRecorder(const QString& targetPath, double framesPerSecond, 
   if (frameSize_.width <= 0 || frameSize_.height <= 0 || !(framesPerSecond >= 0.01 && framesPerSecond <= 1000))
     throw recordingError(targetPath_, "no camera picture to record");
   const std::optional<FileIdentity> target = identityOf(targetPath_);
-  if (!target) throw recordingError(targetPath_, QString::fromLocal8Bit(std::strerror(ENOENT)));
+  if (!target || target->name.size() > NAME_MAX)
+    throw recordingError(targetPath_, QString::fromLocal8Bit(std::strerror(target ? ENAMETOOLONG : ENOENT)));
   target_ = *target;
   const QByteArray absolute = toNativeName(absolutePath(targetPath_));
   fd_ = createHiddenRecording(absolute.left(absolute.lastIndexOf('/')), hiddenPath_);
@@ -158,6 +160,7 @@ RecordingSummary VideoRecorder::finish() {
   return finishNow();
 }
 
+// Once the worker has ended, its failure and the writer are this thread's.
 RecordingSummary VideoRecorder::finishNow() {
   if (finished_) return {};
   finished_ = true;
@@ -169,48 +172,38 @@ RecordingSummary VideoRecorder::finishNow() {
   if (thread_.joinable()) thread_.join();
 
   RecordingSummary summary;
+  summary.end = RecordingSummary::End::Failed;
   summary.framesDropped = framesDropped();
   summary.framesPerSecond = measuredRate();
-  summary.end = RecordingSummary::End::Failed;
-  const std::string prefix = "Recording to " + displayName(targetPath_).toStdString() + " ";
-  std::string failure;
-  {
-    std::lock_guard lock(mutex_);
-    failure = failure_;
-  }
+  std::unique_lock lock(mutex_);
+  std::string failure = failure_;
+  lock.unlock();
   int error = writer_->frameCount() > 0 ? writer_->finish(summary.framesPerSecond) : 0;
   if (error == 0 && ::fsync(fd_) != 0) error = errno;
   if (failure.empty() && writer_->droppedFor() != 0) failure = "stopped: " + reasonFor(writer_->droppedFor());
-  if (writer_->frameCount() == 0) {  // none came, or none left room for the index
-    ::close(fd_);
+  // A replaced file keeps its mode; a new one has what the umask left.
+  const QByteArray target = toNativeName(targetPath_);
+  struct stat replaced {};
+  if (error == 0 && ::stat(target.constData(), &replaced) == 0) ::fchmod(fd_, replaced.st_mode & 0777);
+  if (error == 0 && ::rename(hiddenPath_.constData(), target.constData()) != 0) error = errno;
+  ::close(fd_);
+
+  const std::string prefix = "Recording to " + displayName(targetPath_).toStdString() + " ";
+  summary.framesWritten = writer_->frameCount();
+  if (summary.framesWritten == 0) {  // none came, or none left room for the index
     ::unlink(hiddenPath_.constData());
-    if (failure.empty()) failure = error != 0 ? "failed: " + reasonFor(error) : "failed: no frame came to record";
+    if (failure.empty()) failure = "failed: " + (error != 0 ? reasonFor(error) : "no frame came to record");
     summary.message = prefix + failure + "; nothing was saved" + droppedText();
     return summary;
   }
-  if (error != 0) {
-    ::close(fd_);
-    summary.message = prefix + "failed: the video could not be finished (" + reasonFor(error) +
-                      "); what was recorded is left in " + shown(hiddenPath_) + droppedText();
-    return summary;
-  }
-  // A replaced file keeps its mode; a new one has what the umask left.
-  struct stat replaced {};
-  const QByteArray target = toNativeName(targetPath_);
-  if (::stat(target.constData(), &replaced) == 0) ::fchmod(fd_, replaced.st_mode & 0777);
-  const bool named = ::rename(hiddenPath_.constData(), target.constData()) == 0;
-  const int renameError = errno;
-  ::close(fd_);
-
-  summary.path = named ? targetPath_ : fromNativeName(hiddenPath_);
-  summary.framesWritten = writer_->frameCount();
+  summary.path = fromNativeName(error == 0 ? target : hiddenPath_);
   summary.seconds = double(summary.framesWritten) / summary.framesPerSecond;
   const std::string where = displayName(summary.path).toStdString();
   const std::string kept = secondsText(summary.seconds) + " seconds (" + std::to_string(summary.framesWritten) +
                            " frames) were kept in " + where + droppedText();
-  if (!named) {
-    summary.message = prefix + "failed: it cannot be saved under that name (" + std::strerror(renameError) +
-                      "); the " + kept;
+  if (error != 0) {
+    summary.message =
+        prefix + "failed: it could not be finished under that name (" + reasonFor(error) + "); the " + kept;
   } else if (!failure.empty()) {
     summary.message = prefix + failure + "; the first " + kept;
   } else {

@@ -33,7 +33,7 @@ struct RecorderOptions {
   // Frames waiting to be written; beyond that new ones are dropped.
   std::size_t maxQueuedFrames = 90;
   // How the file is written (tests give one that fails); empty: as it is.
-  std::function<std::unique_ptr<FileBytes>(int fd)> fileBytes;
+  std::function<std::unique_ptr<FileBytes>(int fd)> fileBytes{};
 };
 
 // What became of a recording.

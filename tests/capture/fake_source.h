@@ -1,6 +1,6 @@
 #pragma once
 // A source that behaves as told: opens or not, slowly or not, delivers a
-// flat colour or grey, stops delivering after a number of frames, or blocks in open
+// flat colour, stops delivering after a number of frames, or blocks in open
 // or read until its gate opens, as a driver may.
 
 #include <atomic>
@@ -35,7 +35,7 @@ struct FakeScript {
   double rate = 30.0;
   cv::Size size{64, 48};
   cv::Scalar colour{10, 200, 30};  // BGR
-  std::function<double(int frame)> grey;  // instead: a grey of this level
+  std::function<double(int frame)> grey{};  // instead: a grey of this level
   bool blocksInOpen = false;       // at the gate
   int framesBeforeBlocking = -1;   // then read() waits at the gate and fails
   std::shared_ptr<Gate> gate = std::make_shared<Gate>();

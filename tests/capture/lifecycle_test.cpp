@@ -123,10 +123,9 @@ TEST_F(CaptureLifecycleTest, RecordingPlaysAtTheRateItsFramesCameAt) {
   }
 }
 
-// A camera brightens over its first frames as its exposure adjusts: a
-// snapshot after opening takes the frame that is about as bright (2%) as
-// the one before, or the one a second after the first. The fake stops at
-// the frame given, so the latest frame is known; its clock ticks 100 ms a frame.
+// A camera brightens as its exposure adjusts: a snapshot after opening takes
+// the frame about as bright (2%) as the one before, or the one a second in.
+// The fake stops at the given frame; the clock ticks 100 ms a frame.
 TEST_F(CaptureLifecycleTest, ASnapshotAfterOpeningWaitsForThePictureToSettle) {
   const struct { const char* name; double (*grey)(int); int frames, expected; } cases[] = {
       {"brightens, then settles", [](int i) { return i < 3 ? 10.0 + 40 * i : 117.0 + i; }, 5, 121},
@@ -136,14 +135,12 @@ TEST_F(CaptureLifecycleTest, ASnapshotAfterOpeningWaitsForThePictureToSettle) {
   for (const auto& [name, grey, frames, expected] : cases) {
     const FakeScript script{.grey = grey, .framesBeforeBlocking = frames};
     CaptureOptions options;
-    options.grabber.clock = [ticks = std::make_shared<std::atomic<int>>(0)] {
-      return Clock::time_point() + 100ms * (*ticks)++;
-    };
-    {
-      ezVidCap control(fakeCamera(script), nullptr, options);
-      control.WriteFrameFile(pathOf("settled.bmp"));  // the preview is off: the camera opens now
-      EXPECT_EQ(qRed(QImage(pathOf("settled.bmp")).pixel(10, 10)), expected) << name;
-    }
+    auto ticks = std::make_shared<std::atomic<int>>(0);
+    options.grabber.clock = [ticks] { return Clock::time_point() + 100ms * (*ticks)++; };
+    auto control = std::make_unique<ezVidCap>(fakeCamera(script), nullptr, options);
+    control->WriteFrameFile(pathOf("settled.bmp"));  // the preview is off: the camera opens now
+    EXPECT_EQ(qRed(QImage(pathOf("settled.bmp")).pixel(10, 10)), expected) << name;
+    control.reset();
     script.gate->opened.set_value();
     EXPECT_TRUE(runEventsUntil([] { return captureThreadsLeftRunning() == 0; }, 5s)) << name;
   }

@@ -1,8 +1,6 @@
-// recording_child MODE PATH: a process whose end the tests bring about. It
-// meets signals as the window does. "record" records into PATH until a
-// signal ends it; "exit" calls exit() a second into the recording, as Qt
-// does when the display goes; "snapshot" writes one snapshot to PATH and
-// prints the outcome.
+// recording_child MODE PATH, meeting signals as the window does: "record"
+// records into PATH until a signal ends it, "exit" calls exit() a second in
+// (as Qt does when the display goes), "snapshot" writes PATH and says how it went.
 
 #include <QApplication>
 #include <QTimer>
@@ -17,18 +15,14 @@ int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
   tavro::handleProcessSignals();
   const QString mode = QString::fromLocal8Bit(argv[1]);
+  const QString path = QString::fromLocal8Bit(argv[2]);
   tavro::ezVidCap control;
   try {
-    if (mode == "snapshot") {
-      control.WriteFrameFile(QString::fromLocal8Bit(argv[2]));
-      std::puts("written");
-      return 0;
-    }
-    control.setRecordFileName(QString::fromLocal8Bit(argv[2]));
+    if (mode == "snapshot") return control.WriteFrameFile(path), std::puts("written"), 0;
+    control.setRecordFileName(path);
     control.StartRecording();
   } catch (const std::exception& error) {
-    std::puts(error.what());
-    return 0;
+    return std::puts(error.what()), 0;
   }
   if (mode == "exit") QTimer::singleShot(1000, [] { std::exit(3); });
   return QApplication::exec();

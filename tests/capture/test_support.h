@@ -56,10 +56,8 @@ inline bool runEventsUntil(const std::function<bool()>& done, std::chrono::milli
   return true;
 }
 
-// Ends the control's recording and lets the events come until its file is
-// finished.
-template <typename Control>
-void stopRecordingAndWait(Control& control) {
+// Ends the control's recording; events come until its file is finished.
+template <typename Control> void stopRecordingAndWait(Control& control) {
   control.StopRecording();
   EXPECT_TRUE(runEventsUntil([&] { return !control.isFinishingRecording(); }, std::chrono::seconds(30)));
   runEventsFor(std::chrono::milliseconds(20));  // the outcome's signals
