@@ -98,7 +98,7 @@ void CameraCommands::startRecording(const QString& typedText) {
     const bool running = capture_.isRecording();
     capture_.setRecordFileName(path);
     capture_.StartRecording();
-    if (!running) recordingPath_ = path;
+    if (!running) recordingPath_ = capture_.recordingFile();
     status_.recordingStarted(recordingPath_, running);
   } catch (const std::exception& e) {
     report(QStringLiteral("Record"), e);
@@ -107,11 +107,15 @@ void CameraCommands::startRecording(const QString& typedText) {
 
 void CameraCommands::stopRecording(const QString& command) {
   try {
-    status_.recordingStopped(command, recordingPath_, capture_.StopRecording());
+    const bool running = capture_.isRecording();
+    capture_.StopRecording();
+    status_.recordingStopping(command, recordingPath_, running);
   } catch (const std::exception& e) {
     report(command, e);
   }
 }
+
+void CameraCommands::recordingSaved(const QString& summary) { status_.say(summary); }
 
 void CameraCommands::report(const QString& command, const std::exception& error) {
   messages_.show(command + QStringLiteral(" failed: ") + QString::fromStdString(error.what()));

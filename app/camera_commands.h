@@ -32,6 +32,8 @@ class CameraCommands {
   // "Record " and "STOP AVI" (or Esc, as command).
   void startRecording(const QString& typedText);
   void stopRecording(const QString& command = QStringLiteral("STOP AVI"));
+  // A recording was finished and saved: what the control says of it.
+  void recordingSaved(const QString& summary);
 
   std::int16_t snapshotFaceNumber() const { return snapshotFaceNumber_; }
 

@@ -3,20 +3,8 @@
 // tavro::Error when the control cannot do it.
 
 #include <QString>
-#include <cstdint>
 
 namespace tavro {
-
-// What StopRecording ended.
-struct RecordingResult {
-  bool saved = false;  // false: no recording was running
-  std::uint64_t framesWritten = 0;
-  std::uint64_t framesDropped = 0;  // left out while the writing fell behind
-  double framesPerSecond = 0.0;     // as the file plays them
-
-  // The video's length; 0 when its rate is unknown.
-  double seconds() const { return framesPerSecond > 0.0 ? double(framesWritten) / framesPerSecond : 0.0; }
-};
 
 class CaptureControl {
  public:
@@ -27,8 +15,12 @@ class CaptureControl {
   // test picture standing in for a camera is there.
   virtual bool WriteCameraFrameFile(const QString& path) = 0;
   virtual void setRecordFileName(const QString& path) = 0;
+  // The file a recording started now would be written to.
+  virtual QString recordingFile() const = 0;
   virtual void StartRecording() = 0;
-  virtual RecordingResult StopRecording() = 0;
+  // Returns at once; the recording is finished in the background and its
+  // outcome told by the control's signals.
+  virtual void StopRecording() = 0;
   virtual bool isRecording() const = 0;
 };
 

@@ -4,7 +4,6 @@
 
 #include "app/capture_control.h"
 #include "capture/ez_vid_cap.h"
-#include "capture/video_recorder.h"
 
 namespace tavro {
 
@@ -15,12 +14,9 @@ class EzVidCapControl : public CaptureControl {
   void WriteFrameFile(const QString& path) override { control_.WriteFrameFile(path); }
   bool WriteCameraFrameFile(const QString& path) override { return control_.WriteCameraFrameFile(path); }
   void setRecordFileName(const QString& path) override { control_.setRecordFileName(path); }
+  QString recordingFile() const override { return control_.recordingFile(); }
   void StartRecording() override { control_.StartRecording(); }
-  RecordingResult StopRecording() override {
-    const bool running = control_.isRecording();
-    const RecordingSummary summary = control_.StopRecording();
-    return {running, summary.framesWritten, summary.framesDropped, summary.framesPerSecond};
-  }
+  void StopRecording() override { control_.StopRecording(); }
   bool isRecording() const override { return control_.isRecording(); }
 
  private:

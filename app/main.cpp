@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "app/face_folder.h"
+#include "app/process_signals.h"
 #include "app/tavro_recog.h"
 #include "app/window_command_line.h"
 #include "build_info.h"
@@ -44,6 +45,9 @@ int main(int argc, char* argv[]) {
     // Lets the desktop shell match the window to its desktop entry and icon.
     QGuiApplication::setDesktopFileName(QString::fromLatin1(tavro::build::kDesktopEntry));
     QApplication::setWindowIcon(QIcon::fromTheme(QString::fromLatin1(tavro::build::kDesktopEntry)));
+    // SIGTERM, SIGHUP and SIGINT quit the event loop, so the window below
+    // closes and finishes a recording; SIGXFSZ is ignored.
+    tavro::handleProcessSignals();
 
     tavro::TAVRO_RECOG window(tavro::FaceFolder::ofThisProgram(commandLine.faces).path(), commandLine.camera);
     window.show();

@@ -132,17 +132,11 @@ void StatusReport::recordingStarted(const QString& path, bool alreadyRunning) {
     say(QStringLiteral("Record: recording to %1").arg(fullPath(path)) + ends);
 }
 
-void StatusReport::recordingStopped(const QString& command, const QString& path, const RecordingResult& result) {
-  if (!result.saved) {
+void StatusReport::recordingStopping(const QString& command, const QString& path, bool wasRunning) {
+  if (wasRunning)
+    say(QStringLiteral("%1: finishing the recording to %2…").arg(command, fullPath(path)));
+  else
     say(command + QStringLiteral(": no recording was running."));
-    return;
-  }
-  QString text = QStringLiteral("%1: recording saved to %2: %3 frames, %4 s")
-                     .arg(command, fullPath(path))
-                     .arg(result.framesWritten)
-                     .arg(QString::number(result.seconds(), 'f', 1));
-  if (result.framesDropped > 0) text += QStringLiteral("; %1 frames left out").arg(result.framesDropped);
-  say(text + u'.');
 }
 
 QString StatusReport::shortened(const QString& folder) const {

@@ -39,8 +39,9 @@ class StatusReport {
   void snapshotWritten(const QString& path);
   void faceSnapshotWritten(const QString& command, const QString& faceFile, std::int16_t letterIndex);
   void recordingStarted(const QString& path, bool alreadyRunning);
-  // command: "STOP AVI" or "Esc". path: the file the recording was started to.
-  void recordingStopped(const QString& command, const QString& path, const RecordingResult& result);
+  // command: "STOP AVI" or "Esc"; path: the file being recorded. The
+  // recording is finished in the background, and the control tells how.
+  void recordingStopping(const QString& command, const QString& path, bool wasRunning);
 
  private:
   QString shortened(const QString& folder) const;

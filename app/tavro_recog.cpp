@@ -240,6 +240,10 @@ void TAVRO_RECOG::connectCommands() {
   connect(cmd_STOP_, &QPushButton::clicked, this, &TAVRO_RECOG::stopRecording);
   connect(ezVidCap1_, &ezVidCap::recordingFailed, this, &TAVRO_RECOG::showRecordingMessage);
   connect(ezVidCap1_, &ezVidCap::recordingNotice, this, &TAVRO_RECOG::showRecordingMessage);
+  // Failures and notes reach the status line through their message boxes.
+  connect(ezVidCap1_, &ezVidCap::recordingSaved, this, [this](const RecordingSummary& summary) {
+    if (summary.end == RecordingSummary::End::Saved) camera_->recordingSaved(QString::fromStdString(summary.message));
+  });
   // Esc ends a recording as "STOP AVI" does, wherever the focus is, and says so.
   connect(new QShortcut(QKeySequence(Qt::Key_Escape), this), &QShortcut::activated, this, [this] {
     if (!capture_->isRecording()) return;

@@ -1,6 +1,12 @@
 #pragma once
-// The files the capture control writes: what may be replaced.
+// The files the capture control writes: what may be replaced, what a
+// recording is named, and whether two paths name the same file.
 
+#include <sys/types.h>
+
+#include <optional>
+
+#include <QByteArray>
 #include <QString>
 
 namespace tavro {
@@ -9,5 +15,25 @@ namespace tavro {
 // something that exists but is no ordinary file (a folder, a device): such
 // a thing is never replaced. what: "picture file", "recording file".
 void requireOrdinaryFileTarget(const QString& path, const QString& what);
+
+// The name a recording is written under: ".avi" added unless the name ends
+// so already (any case), since the file is an AVI video whatever it is called.
+QString recordingFileName(const QString& path);
+
+// Throws Error(Platform) "... it is read-only" when the file exists and its
+// user may not write it, or it has no write permission at all (also for
+// root, who may write anything), as an editor refuses to replace such a file.
+void requireWritableTarget(const QString& path, const QString& what);
+
+// A name in a folder, the folder known by its device and inode: links and
+// other spellings of the folder lead to the same one.
+struct FileIdentity {
+  dev_t device = 0;
+  ino_t folder = 0;
+  QByteArray name;
+  bool operator==(const FileIdentity&) const = default;
+};
+// Nothing when the folder cannot be looked up.
+std::optional<FileIdentity> identityOf(const QString& path);
 
 }  // namespace tavro

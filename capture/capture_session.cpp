@@ -1,24 +1,52 @@
 #include "capture/capture_session.h"
 
+#include <cerrno>
+#include <condition_variable>
+#include <cstdio>
+#include <mutex>
+#include <thread>
+#include <vector>
+
 #include "capture/capture_path.h"
+#include "capture/hidden_recordings.h"
 #include "capture/snapshot_writer.h"
 #include "files/entries.h"
+#include "files/native_names.h"
 #include "platform/errors.h"
 
 namespace tavro {
 
+struct CaptureSession::Finishing {
+  std::mutex mutex;
+  std::condition_variable changed;  // a recording was finished
+  std::vector<std::shared_ptr<VideoRecorder>> recorders;
+  FinishCallback onFinished;  // dropped when the session goes
+  bool leftAlone = false;
+};
+
 CaptureSession::CaptureSession(SourceFactory makeSource, FrameCallback onFrame, FailureCallback onRecordingFailed,
-                               CaptureOptions options)
+                               FinishCallback onRecordingFinished, CaptureOptions options)
     : makeSource_(std::move(makeSource)),
       onFrame_(std::move(onFrame)),
       onRecordingFailed_(std::move(onRecordingFailed)),
-      options_(options) {}
+      options_(std::move(options)),
+      finishing_(std::make_shared<Finishing>()) {
+  finishing_->onFinished = std::move(onRecordingFinished);
+}
 
+// A disk that stalls may hold a recording's finishing for long: after the
+// wait its thread is left to end alone, and its file to a later recording.
 CaptureSession::~CaptureSession() {
-  if (recorder_) {
-    grabber_->detachSink();
-    recorder_.reset();
+  stopRecording();
+  std::unique_lock lock(finishing_->mutex);
+  finishing_->onFinished = nullptr;
+  if (!finishing_->changed.wait_for(lock, options_.finishWait, [this] { return finishing_->recorders.empty(); })) {
+    for (const auto& recorder : finishing_->recorders)
+      std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, recorder->unfinishedNote().c_str());
+    finishing_->leftAlone = true;
+    countCaptureThreadsLeftRunning(int(finishing_->recorders.size()));
   }
+  lock.unlock();
   grabber_.reset();
 }
 
@@ -54,9 +82,9 @@ bool CaptureSession::writeFrame(const QString& path, bool cameraOnly) {
   // The recording takes this name when it ends, which would silently
   // replace the picture: refuse now instead.
   if (isBeingRecorded(path))
-    throw Error(ErrorKind::Platform,
-                ("Cannot write the picture file " + path + ": a recording to that file is running").toStdString());
-  const NumberedFrame latest = waitForFrame();
+    throw Error(ErrorKind::Platform, ("Cannot write the picture file " + displayName(path) +
+                                      ": a recording to that file is running").toStdString());
+  const NumberedFrame latest = waitForFrame(true);
   if (cameraOnly && latest.standIn) return false;
   writeSnapshot(latest.frame, path);
   return true;
@@ -64,40 +92,73 @@ bool CaptureSession::writeFrame(const QString& path, bool cameraOnly) {
 
 void CaptureSession::setRecordFileName(const QString& path) { recordFileName_ = path; }
 
-void CaptureSession::startRecording() {
+QStringList CaptureSession::startRecording() {
   if (recorder_) {
-    if (!recorder_->failed()) return;
-    stopRecording();  // throws the earlier failure
-    return;
+    // One that stopped by itself is finished instead, its failure told then.
+    if (recorder_->failed()) stopRecording();
+    return {};
   }
   if (recordFileName_.isEmpty()) throw Error(ErrorKind::Platform, "No file name set for the recording");
-  requireOrdinaryFileTarget(recordFileName_, "recording file");
-  const cv::Mat first = waitForFrame().frame;
-  recorder_ = std::make_unique<VideoRecorder>(recordFileName_, grabber_->framesPerSecond(), first.size(),
-                                              onRecordingFailed_, options_.recorder);
+  const QString target = recordingFileName(recordFileName_);
+  requireOrdinaryFileTarget(target, "recording file");
+  if (isBeingRecorded(target))
+    throw Error(ErrorKind::Platform, ("Cannot write the recording file " + displayName(target) +
+                                      ": the recording to that file is still being finished").toStdString());
+  QString folder = absolutePath(target);
+  folder.truncate(std::max<qsizetype>(folder.lastIndexOf(u'/'), 1));
+  const QStringList kept = keepUnfinishedRecordings(folder);
+  const cv::Mat first = waitForFrame(false).frame;
+  recorder_ = std::make_unique<VideoRecorder>(target, grabber_->framesPerSecond(), first.size(), onRecordingFailed_,
+                                              options_.recorder);
   grabber_->attachSink(*recorder_);
+  return kept;
 }
 
-RecordingSummary CaptureSession::stopRecording() {
-  if (!recorder_) return {};
+void CaptureSession::stopRecording() {
+  if (!recorder_) return;
   grabber_->detachSink();
-  const std::unique_ptr<VideoRecorder> recorder = std::move(recorder_);
-  return recorder->finish();
+  std::shared_ptr<VideoRecorder> recorder = std::move(recorder_);
+  std::lock_guard lock(finishing_->mutex);
+  finishing_->recorders.push_back(recorder);
+  std::thread([finishing = finishing_, recorder = std::move(recorder)]() mutable {
+    const RecordingSummary summary = recorder->finish();
+    std::lock_guard lock(finishing->mutex);
+    std::erase(finishing->recorders, recorder);
+    recorder.reset();
+    if (finishing->onFinished) finishing->onFinished(summary);
+    if (finishing->leftAlone) countCaptureThreadsLeftRunning(-1);
+    finishing->changed.notify_all();
+  }).detach();
 }
 
 bool CaptureSession::isRecording() const { return recorder_ && !recorder_->failed(); }
 
 bool CaptureSession::hasStoppedRecording() const { return recorder_ && recorder_->failed(); }
 
-// The camera gets its opening time plus a little for the first frame; empty
-// when none came, which the writers report naming their file.
-NumberedFrame CaptureSession::waitForFrame() {
-  start();
-  return grabber_->waitForFrame(options_.grabber.openTimeout + options_.firstFrameWait);
+bool CaptureSession::isFinishingRecording() const {
+  std::lock_guard lock(finishing_->mutex);
+  return !finishing_->recorders.empty();
 }
 
+// The camera gets its opening time plus a little for the first frame, and
+// a snapshot the time a camera's picture may take to settle; empty when
+// none came, which the writers report naming their file.
+NumberedFrame CaptureSession::waitForFrame(bool settled) {
+  start();
+  const auto wait = options_.grabber.openTimeout + options_.firstFrameWait;
+  return grabber_->waitForFrame(settled ? wait + options_.grabber.settleTime : wait, settled);
+}
+
+// The same folder, however reached (a link, another spelling), and name.
 bool CaptureSession::isBeingRecorded(const QString& path) const {
-  return recorder_ && absolutePath(path) == absolutePath(recorder_->targetPath());
+  const std::optional<FileIdentity> file = identityOf(path);
+  if (!file) return false;
+  if (recorder_ && recorder_->target() == *file) return true;
+  std::lock_guard lock(finishing_->mutex);
+  for (const auto& recorder : finishing_->recorders) {
+    if (recorder->target() == *file) return true;
+  }
+  return false;
 }
 
 }  // namespace tavro

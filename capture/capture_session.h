@@ -2,7 +2,8 @@
 // Everything the capture control does apart from drawing: the source opened
 // on first need and let go when neither the preview nor a recording needs
 // it, the latest frame, snapshots and the one recording. Called on the UI
-// thread; the grabbing and the writing run on worker threads.
+// thread; the grabbing, the writing and the finishing of a recording run on
+// worker threads, so a stalled disk never holds the caller up.
 
 #include <chrono>
 #include <cstdint>
@@ -12,7 +13,9 @@
 #include <string>
 
 #include <QString>
+#include <QStringList>
 
+#include "capture/capture_path.h"
 #include "capture/frame_grabber.h"
 #include "capture/source_choice.h"
 #include "capture/video_recorder.h"
@@ -25,20 +28,26 @@ struct CaptureOptions {
   // How long a snapshot or a recording waits for the first frame, beyond
   // the time the camera gets to open.
   std::chrono::milliseconds firstFrameWait{2000};
+  // How long closing waits for recordings still being finished.
+  std::chrono::milliseconds finishWait{10000};
 };
 
 class CaptureSession {
  public:
   using FrameCallback = std::function<void()>;
   using FailureCallback = std::function<void(const std::string& message)>;
+  using FinishCallback = std::function<void(const RecordingSummary& summary)>;
   using SourceFactory = std::function<SourceChoice()>;
 
   // makeSource is asked each time a source is opened. onFrame runs on the
   // grabbing thread after each frame, onRecordingFailed on a worker thread
-  // when a recording stops by itself.
+  // when a recording stops by itself, onRecordingFinished on the thread
+  // that finished a recording, never once the session is gone.
   CaptureSession(SourceFactory makeSource, FrameCallback onFrame, FailureCallback onRecordingFailed,
-                 CaptureOptions options = {});
-  // Finishes a running recording (its failure is dropped) and stops grabbing.
+                 FinishCallback onRecordingFinished, CaptureOptions options = {});
+  // Finishes a running recording and waits up to finishWait for every
+  // recording being finished; of each one still unfinished then, standard
+  // error tells where its frames are. Stops grabbing.
   ~CaptureSession();
   CaptureSession(const CaptureSession&) = delete;
   CaptureSession& operator=(const CaptureSession&) = delete;
@@ -65,19 +74,28 @@ class CaptureSession {
   // standing in for a camera.
   bool writeCameraFrameFile(const QString& path);
   void setRecordFileName(const QString& path);
-  // Does nothing while a recording runs; reports the failure of an earlier
-  // recording that stopped by itself instead of starting.
-  void startRecording();
-  // Does nothing when no recording runs.
-  RecordingSummary stopRecording();
+  QString recordingFile() const { return recordingFileName(recordFileName_); }
+  // Starts recording into the record file name, ".avi" added unless it ends
+  // so. Does nothing while a recording runs; one that stopped by itself is
+  // finished instead. Returns a line for each unfinished recording of an
+  // earlier run found in that folder and kept.
+  QStringList startRecording();
+  // Hands the running recording to a thread that finishes it, and returns;
+  // onRecordingFinished tells the outcome. Does nothing when none runs.
+  void stopRecording();
   // True from startRecording until stopRecording, unless it stopped by itself.
   bool isRecording() const;
   // A recording that stopped by itself and is not finished yet.
   bool hasStoppedRecording() const;
+  // Recordings being finished.
+  bool isFinishingRecording() const;
 
  private:
-  NumberedFrame waitForFrame();  // starts grabbing
+  struct Finishing;  // shared with the finishing threads
+
+  NumberedFrame waitForFrame(bool settled);  // starts grabbing
   bool writeFrame(const QString& path, bool cameraOnly);
+  // The file a recording (running or being finished) will take, if any.
   bool isBeingRecorded(const QString& path) const;
 
   SourceFactory makeSource_;
@@ -86,6 +104,7 @@ class CaptureSession {
   CaptureOptions options_;
   QString recordFileName_;
   bool previewOn_ = false;
+  std::shared_ptr<Finishing> finishing_;
   std::unique_ptr<FrameGrabber> grabber_;
   std::unique_ptr<VideoRecorder> recorder_;  // after grabber_: goes first
 };

@@ -7,7 +7,6 @@
 #include <QScopeGuard>
 
 #include "capture/capture_session.h"
-#include "platform/errors.h"
 
 namespace tavro {
 
@@ -34,11 +33,16 @@ ezVidCap::ezVidCap(QWidget* parent) : ezVidCap(cameraSettingFromEnvironment(), p
 
 ezVidCap::ezVidCap(const CameraSetting& camera, QWidget* parent) : ezVidCap(sourcesFor(camera), parent) {}
 
-ezVidCap::ezVidCap(std::function<SourceChoice()> makeSource, QWidget* parent)
+ezVidCap::ezVidCap(std::function<SourceChoice()> makeSource, QWidget* parent, CaptureOptions options)
     : QWidget(parent),
       session_(std::make_unique<CaptureSession>(
           std::move(makeSource), [this] { scheduleRepaint(); },
-          [this](const std::string&) { finishFailedRecordingLater(); })) {
+          [this](const std::string&) { finishFailedRecordingLater(); },
+          [this](const RecordingSummary& summary) {
+            QMetaObject::invokeMethod(this, [this, summary] { reportFinishedRecording(summary); },
+                                      Qt::QueuedConnection);
+          },
+          std::move(options))) {
   setFocusPolicy(Qt::ClickFocus);
   setAttribute(Qt::WA_OpaquePaintEvent);
   releaseTimer_.setSingleShot(true);
@@ -52,8 +56,9 @@ ezVidCap::ezVidCap(std::function<SourceChoice()> makeSource, QWidget* parent)
   if (QCoreApplication::instance() != nullptr) QCoreApplication::instance()->installEventFilter(this);
 }
 
-// The session goes first: it finishes a running recording and stops the
-// threads that call back into this widget.
+// The session goes first: it finishes a running recording, waits a while
+// for recordings being finished and stops the threads that call back into
+// this widget.
 ezVidCap::~ezVidCap() { session_.reset(); }
 
 void ezVidCap::setLiveView(bool on) {
@@ -74,34 +79,36 @@ bool ezVidCap::WriteCameraFrameFile(const QString& path) {
 }
 
 void ezVidCap::setRecordFileName(const QString& path) { session_->setRecordFileName(path); }
+QString ezVidCap::recordingFile() const { return session_->recordingFile(); }
 
 void ezVidCap::StartRecording() {
   const auto release = qScopeGuard([this] { releaseSourceWhenIdle(); });  // when it did not start
-  session_->startRecording();
+  const QStringList kept = session_->startRecording();
+  update();
+  if (!kept.isEmpty()) emit recordingNotice(kept.join(u'\n'));
+}
+
+void ezVidCap::StopRecording() {
+  session_->stopRecording();
+  releaseSourceWhenIdle();
   update();
 }
 
-RecordingSummary ezVidCap::StopRecording() {
+void ezVidCap::reportFinishedRecording(const RecordingSummary& summary) {
   update();
-  const auto release = qScopeGuard([this] { releaseSourceWhenIdle(); });
-  const RecordingSummary summary = session_->stopRecording();
-  if (!summary.notice.empty()) emit recordingNotice(QString::fromStdString(summary.notice));
-  return summary;
+  const QString message = QString::fromStdString(summary.message);
+  if (summary.end == RecordingSummary::End::Failed) emit recordingFailed(message);
+  if (summary.end == RecordingSummary::End::SavedWithNote) emit recordingNotice(message);
+  if (!summary.path.isEmpty()) emit recordingSaved(summary);
 }
 
 bool ezVidCap::isRecording() const { return session_->isRecording(); }
 
+bool ezVidCap::isFinishingRecording() const { return session_->isFinishingRecording(); }
+
 QString ezVidCap::statusText() const { return QString::fromStdString(session_->status()); }
 
 QSize ezVidCap::sizeHint() const { return {160, 120}; }
-
-void ezVidCap::finishRecording() {
-  try {
-    StopRecording();
-  } catch (const Error& error) {
-    emit recordingFailed(QString::fromUtf8(error.what()));
-  }
-}
 
 void ezVidCap::paintEvent(QPaintEvent*) {
   QPainter painter(this);
@@ -153,6 +160,8 @@ void ezVidCap::paintStatus(QPainter& painter, bool showsFrame) {
     const QString status = statusText();
     if (!status.isEmpty()) text += (text.isEmpty() ? "" : "\n") + status;
   }
+  if (session_->isFinishingRecording())
+    text += (text.isEmpty() ? "" : "\n") + QStringLiteral("Finishing the recording…");
   if (text.isEmpty()) return;
   const QRect area = rect().adjusted(4, 4, -4, -4);
   const int flags = Qt::AlignHCenter | (showsFrame ? Qt::AlignTop : Qt::AlignVCenter) | Qt::TextWordWrap;
@@ -168,7 +177,7 @@ bool ezVidCap::eventFilter(QObject* watched, QEvent* event) {
   auto* target = qobject_cast<QWidget*>(watched);
   if (target == nullptr || target->window() != window()) return false;
   if (static_cast<QKeyEvent*>(event)->key() != Qt::Key_Escape) return false;
-  finishRecording();
+  StopRecording();
   return true;
 }
 
@@ -184,15 +193,15 @@ void ezVidCap::scheduleRepaint() {
       Qt::QueuedConnection);
 }
 
-// The file is finished on this thread as soon as the failure is known, so it
-// plays at once; when a click on "STOP AVI" or "Record " got there first, it
-// was reported there and nothing is left to do.
+// The file is finished as soon as the failure is known, so it plays at
+// once; when a click on "STOP AVI" or "Record " got there first, nothing is
+// left to do.
 void ezVidCap::finishFailedRecordingLater() {
   QMetaObject::invokeMethod(
       this,
       [this] {
         update();
-        if (session_->hasStoppedRecording()) finishRecording();
+        if (session_->hasStoppedRecording()) StopRecording();
       },
       Qt::QueuedConnection);
 }

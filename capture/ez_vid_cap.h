@@ -1,10 +1,10 @@
 #pragma once
 // The capture control: a widget that shows the live camera picture, writes
 // snapshots and records video. The window uses these members; every failure
-// is reported as a thrown tavro::Error with a clear message. Esc pressed
-// anywhere in the control's window ends a running recording. The camera is
-// opened on first need and closed about a second after neither the preview
-// nor a recording needs it any more.
+// is reported as a thrown tavro::Error with a clear message, or for a
+// recording through a signal. Esc pressed anywhere in the control's window
+// ends a running recording. The camera is opened on first need and closed
+// about a second after neither the preview nor a recording needs it any more.
 
 #include <atomic>
 #include <cstdint>
@@ -15,14 +15,12 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "capture/capture_session.h"
 #include "capture/source_choice.h"
-#include "capture/video_recorder.h"
 
 class QPainter;
 
 namespace tavro {
-
-class CaptureSession;
 
 class ezVidCap : public QWidget {
   Q_OBJECT
@@ -33,25 +31,27 @@ class ezVidCap : public QWidget {
   explicit ezVidCap(const CameraSetting& camera, QWidget* parent = nullptr);
   // makeSource is asked each time the control opens a source (a source for
   // tests); the test picture still stands in when it fails.
-  explicit ezVidCap(std::function<SourceChoice()> makeSource, QWidget* parent = nullptr);
+  explicit ezVidCap(std::function<SourceChoice()> makeSource, QWidget* parent = nullptr, CaptureOptions options = {});
   ~ezVidCap() override;
 
   // LiveView (set only): true shows the live picture, false stops showing it.
   void setLiveView(bool on);
-  // Writes the current frame under exactly this path (JPEG for .jpg/.jpeg
-  // names, BMP otherwise); when it returns the file exists and loads.
+  // Writes the current frame under exactly this path (PNG for .png, JPEG
+  // for .jpg/.jpeg names, BMP otherwise); when it returns the file exists
+  // and loads. After the camera opens it waits for its picture to settle.
   void WriteFrameFile(const QString& path);
   // The same for a face file: writes nothing and returns false when the test
   // picture stands in for a missing or lost camera, unless it was asked for.
   bool WriteCameraFrameFile(const QString& path);
-  // RecordFileName (set only): the file the next recording is written to.
+  // RecordFileName (set only): the file the next recording is written to,
+  // ".avi" added unless the name ends so.
   void setRecordFileName(const QString& path);
-  // Starts recording in the background and returns at once.
+  // The file the next recording goes to, ".avi" added as above.
+  QString recordingFile() const;
+  // Starts recording in the background and returns at once. Unfinished
+  // recordings a killed program left in that folder are kept under visible
+  // names and told through recordingNotice.
   void StartRecording();
-  // Ends the running recording and finalises its file; frames left out are
-  // told through recordingNotice. What was saved (nothing when no recording
-  // ran) is returned.
-  RecordingSummary StopRecording();
   // Outlines this much of each camera picture, from its top-left corner,
   // over the live preview: the part a face box reads from a snapshot. The
   // pictures themselves never carry it. An empty size draws none.
@@ -60,6 +60,7 @@ class ezVidCap : public QWidget {
   // The control's state, for tests and status displays.
   bool liveView() const { return liveView_; }
   bool isRecording() const;
+  bool isFinishingRecording() const;
   // What the control's area says about the source ("" before it is opened).
   QString statusText() const;
   // Distinct frames painted so far.
@@ -68,17 +69,23 @@ class ezVidCap : public QWidget {
   QSize sizeHint() const override;
 
  public slots:
-  // Ends a running recording like StopRecording, but reports a failure
-  // through recordingFailed instead of throwing: safe for a key shortcut.
-  void finishRecording();
+  // Ends the running recording and returns; its file is finished in the
+  // background ("Finishing the recording…" shows meanwhile) and the
+  // outcome told through the signals below.
+  void StopRecording();
 
  signals:
-  // A recording failed. One that stops by itself (camera lost, disk full) is
-  // finished at once, keeping the frames before, and reported once, here;
-  // so is a failure found by finishRecording.
+  // A recording failed or stopped early (camera lost, disk full), saying
+  // what was kept where. One that stops by itself is finished at once and
+  // reported once, here.
   void recordingFailed(const QString& message);
-  // A recording was saved, but the user should hear something about it (frames left out).
+  // Something the user should hear: a recording saved with frames left
+  // out, unfinished recordings of an earlier run kept.
   void recordingNotice(const QString& message);
+  // A recording's file is finished: where it is, how many frames, how long
+  // it plays and a line saying so (also after recordingFailed when part
+  // of it was kept).
+  void recordingSaved(const tavro::RecordingSummary& summary);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -87,6 +94,7 @@ class ezVidCap : public QWidget {
  private:
   void scheduleRepaint();  // from the grabbing thread
   void finishFailedRecordingLater();  // from a worker thread
+  void reportFinishedRecording(const RecordingSummary& summary);  // on the UI thread
   void releaseSourceWhenIdle();
   void paintFaceGuide(QPainter& painter, QSize frameSize);
   void paintStatus(QPainter& painter, bool showsFrame);

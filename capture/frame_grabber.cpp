@@ -1,9 +1,12 @@
 #include "capture/frame_grabber.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <condition_variable>
 #include <future>
 #include <mutex>
+#include <utility>
 
 #include "capture/test_picture_source.h"
 
@@ -16,6 +19,8 @@ std::atomic<int> threadsLeftRunning{0};
 }  // namespace
 
 int captureThreadsLeftRunning() { return threadsLeftRunning; }
+
+void countCaptureThreadsLeftRunning(int change) { threadsLeftRunning += change; }
 
 struct FrameGrabber::Shared {
   Shared(GrabberOptions grabberOptions, bool askedFor, std::function<void()> frameCallback)
@@ -33,6 +38,9 @@ struct FrameGrabber::Shared {
   std::string status = "Starting";
   bool testPicture = false;
   FrameSink* sink = nullptr;
+  bool settled = false;
+  double lastBrightness = -1;  // of the source's latest frame; none yet
+  std::chrono::steady_clock::time_point firstArrival;
   bool ended = false;
   bool leftAlone = false;
 };
@@ -51,6 +59,7 @@ class FrameGrabber::Loop {
   void useTestPicture(std::string status);
   void useSource(std::shared_ptr<FrameSource> source, std::string status, bool testPicture);
   void publish(const cv::Mat& frame);
+  void settle(double brightness, std::chrono::steady_clock::time_point arrived);
   void reportLost();
   void end();
 
@@ -87,9 +96,11 @@ NumberedFrame FrameGrabber::latestFrame() const {
   return shared_->latest;
 }
 
-NumberedFrame FrameGrabber::waitForFrame(std::chrono::milliseconds timeout) const {
+NumberedFrame FrameGrabber::waitForFrame(std::chrono::milliseconds timeout, bool settled) const {
   std::unique_lock lock(shared_->mutex);
-  shared_->changed.wait_for(lock, timeout, [this] { return !shared_->latest.frame.empty() || shared_->ended; });
+  shared_->changed.wait_for(lock, timeout, [&] {
+    return (settled ? shared_->settled : !shared_->latest.frame.empty()) || shared_->ended;
+  });
   return shared_->latest;
 }
 
@@ -196,17 +207,34 @@ void FrameGrabber::Loop::useSource(std::shared_ptr<FrameSource> source, std::str
   shared_->rate = rate;
   shared_->status = std::move(status);
   shared_->testPicture = testPicture;
+  shared_->settled = false;
+  shared_->lastBrightness = -1;
 }
 
 // The callback runs under the lock, so it never runs once the owner is gone.
 void FrameGrabber::Loop::publish(const cv::Mat& frame) {
-  const auto arrived = std::chrono::steady_clock::now();
+  const auto arrived = shared_->options.clock();
+  const cv::Scalar mean = cv::mean(frame);
+  const double brightness = (mean[0] + mean[1] + mean[2]) / frame.channels();
   std::lock_guard lock(shared_->mutex);
+  settle(brightness, arrived);
   const bool standIn = shared_->testPicture && !shared_->testPictureAskedFor;
   shared_->latest = {frame, shared_->latest.number + 1, arrived, standIn};
   if (shared_->sink) shared_->sink->push(frame, arrived);
   shared_->changed.notify_all();
   if (shared_->onFrame) shared_->onFrame();
+}
+
+// Settled once two frames in a row are about as bright, or the time is up.
+void FrameGrabber::Loop::settle(double brightness, std::chrono::steady_clock::time_point arrived) {
+  const double last = std::exchange(shared_->lastBrightness, brightness);
+  if (shared_->settled) return;
+  if (last < 0) {
+    shared_->firstArrival = arrived;
+    return;
+  }
+  shared_->settled = std::abs(brightness - last) < shared_->options.settledChange * std::max(brightness, last) ||
+                     brightness == last || arrived - shared_->firstArrival >= shared_->options.settleTime;
 }
 
 // A recording cannot carry on with another source: it is told and let go.

@@ -22,6 +22,13 @@ struct GrabberOptions {
   // How long stopping waits for a read in progress.
   std::chrono::milliseconds stopWait{500};
   int failedReadsBeforeLost = 3;
+  // A camera adjusts its exposure over its first frames: a snapshot waits
+  // until the mean brightness of two frames in a row differs by less than
+  // this share, for at most settleTime after the source's first frame.
+  double settledChange = 0.02;
+  std::chrono::milliseconds settleTime{1000};
+  // When a frame arrives; tests give a clock of their own.
+  std::function<std::chrono::steady_clock::time_point()> clock = std::chrono::steady_clock::now;
 };
 
 // A frame and its number in the order of arrival (1 for the first).
@@ -45,8 +52,9 @@ class FrameGrabber {
 
   // The latest frame; empty before the first. Never written to once published.
   NumberedFrame latestFrame() const;
-  // The latest frame, waiting up to timeout for the first one.
-  NumberedFrame waitForFrame(std::chrono::milliseconds timeout) const;
+  // The latest frame, waiting up to timeout for the first one, or for the
+  // picture to settle.
+  NumberedFrame waitForFrame(std::chrono::milliseconds timeout, bool settled = false) const;
   // How many frames came so far.
   std::uint64_t frameCount() const;
   double framesPerSecond() const;
@@ -66,9 +74,11 @@ class FrameGrabber {
   std::thread thread_;
 };
 
-// Capture threads running on their own: a camera still opening, or a
-// grabbing thread that outlived its grabber, blocked in the driver. The
-// program ends without tearing down its globals while any is left.
+// Capture threads running on their own: a camera still opening, a grabbing
+// thread that outlived its grabber, blocked in the driver, or a recording
+// still being finished when its control closed. The program ends without
+// tearing down its globals while any is left.
 int captureThreadsLeftRunning();
+void countCaptureThreadsLeftRunning(int change);
 
 }  // namespace tavro

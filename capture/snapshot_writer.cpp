@@ -24,9 +24,13 @@ std::vector<uchar> encode(const cv::Mat& frame, PictureFormat format, const QStr
   std::vector<uchar> bytes;
   bool encoded = false;
   try {
-    encoded = format == PictureFormat::Jpeg
-                  ? cv::imencode(".jpg", frame, bytes, {cv::IMWRITE_JPEG_QUALITY, kJpegQuality})
-                  : cv::imencode(".bmp", frame, bytes);
+    switch (format) {
+      case PictureFormat::Png: encoded = cv::imencode(".png", frame, bytes); break;
+      case PictureFormat::Jpeg:
+        encoded = cv::imencode(".jpg", frame, bytes, {cv::IMWRITE_JPEG_QUALITY, kJpegQuality});
+        break;
+      case PictureFormat::Bmp: encoded = cv::imencode(".bmp", frame, bytes); break;
+    }
   } catch (const cv::Exception&) {
     encoded = false;
   }
@@ -38,6 +42,7 @@ std::vector<uchar> encode(const cv::Mat& frame, PictureFormat format, const QStr
 
 PictureFormat pictureFormatFor(const QString& path) {
   const QString suffix = QFileInfo(path).suffix().toLower();
+  if (suffix == "png") return PictureFormat::Png;
   return suffix == "jpg" || suffix == "jpeg" ? PictureFormat::Jpeg : PictureFormat::Bmp;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// Writes one frame as a picture file: JPEG for .jpg and .jpeg names (any
-// case), BMP for every other name. The file is written beside the target and
+// Writes one frame as a picture file: PNG for .png names, JPEG for .jpg
+// and .jpeg names (any case), BMP for every other name. The file is written beside the target and
 // renamed into place, so a failed write never leaves half a picture, and a
 // link under the name is replaced, its target never written.
 
@@ -9,7 +9,7 @@
 
 namespace tavro {
 
-enum class PictureFormat { Jpeg, Bmp };
+enum class PictureFormat { Png, Jpeg, Bmp };
 
 PictureFormat pictureFormatFor(const QString& path);
 

@@ -1,18 +1,21 @@
 #include "capture/video_recorder.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
+#include <vector>
 
+#include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
-#include "capture/avi_frame_rate.h"
-#include "capture/capture_path.h"
+#include "capture/hidden_recordings.h"
 #include "files/entries.h"
 #include "files/native_names.h"
 #include "platform/errors.h"
@@ -21,25 +24,44 @@ namespace tavro {
 
 namespace {
 
-constexpr std::uint64_t kFramesBetweenSpaceChecks = 30;
+constexpr int kJpegQuality = 90;
 // A measured rate this close to the source's own is timing noise: the
 // source's rate stays.
 constexpr double kRateTolerance = 0.01;
+// How long the program's end waits for recordings still being finished.
+constexpr auto kExitWait = std::chrono::seconds(10);
 
 Error recordingError(const QString& target, const QString& reason) {
   return Error(ErrorKind::Platform, ("Cannot write the recording file " + displayName(target) + ": " + reason).toStdString());
 }
 
-// A hidden, unique file beside the target. The writers pick the container
-// from an .avi name, which the target need not have.
-std::string makeTempFile(const QString& target) {
-  const QByteArray path = toNativeName(absolutePath(target));
-  const qsizetype slash = path.lastIndexOf('/');
-  QByteArray name = path.left(slash + 1) + '.' + path.mid(slash + 1) + "-XXXXXX.avi";
-  const int fd = ::mkstemps(name.data(), 4);
-  if (fd < 0) throw recordingError(target, QString::fromLocal8Bit(std::strerror(errno)));
-  ::close(fd);
-  return name.toStdString();
+std::string reasonFor(int error) {
+  switch (error) {
+    case ENOSPC: return "the disk is full";
+    case EDQUOT: return "the disk quota is used up";
+    case EFBIG: return "the file reached the largest size allowed for it (File too large)";
+    default: return std::strerror(error);
+  }
+}
+
+std::string shown(const QByteArray& native) { return displayName(fromNativeName(native)).toStdString(); }
+
+std::string secondsText(double seconds) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f", seconds);
+  return text;
+}
+
+// Every recorder alive, so that exit() called from anywhere still finishes
+// their files. Never destroyed: the exit handler runs among the teardown.
+struct Registry {
+  std::mutex mutex;
+  std::vector<VideoRecorder*> recorders;
+};
+
+Registry& registry() {
+  static Registry* const recorders = new Registry;
+  return *recorders;
 }
 
 }  // namespace
@@ -50,47 +72,69 @@ VideoRecorder::VideoRecorder(const QString& targetPath, double framesPerSecond, 
       frameSize_(frameSize),
       nominalRate_(framesPerSecond),
       onFailure_(std::move(onFailure)),
-      options_(options) {
+      options_(std::move(options)) {
   requireOrdinaryFileTarget(targetPath_, "recording file");
-  if (frameSize_.width <= 0 || frameSize_.height <= 0 || !(framesPerSecond > 0))
+  requireWritableTarget(targetPath_, "recording file");
+  if (frameSize_.width <= 0 || frameSize_.height <= 0 || !(framesPerSecond >= 0.01 && framesPerSecond <= 1000))
     throw recordingError(targetPath_, "no camera picture to record");
-  tempPath_ = makeTempFile(targetPath_);
-  if (!openWriter()) {
-    std::error_code ignored;
-    std::filesystem::remove(tempPath_, ignored);
-    throw recordingError(targetPath_, "the video cannot be created");
+  const std::optional<FileIdentity> target = identityOf(targetPath_);
+  if (!target || target->name.size() > NAME_MAX)
+    throw recordingError(targetPath_, QString::fromLocal8Bit(std::strerror(target ? ENAMETOOLONG : ENOENT)));
+  target_ = *target;
+  const QByteArray absolute = toNativeName(absolutePath(targetPath_));
+  fd_ = createHiddenRecording(absolute.left(absolute.lastIndexOf('/')), hiddenPath_);
+  if (fd_ < 0) throw recordingError(targetPath_, QString::fromLocal8Bit(std::strerror(errno)));
+  bytes_ = options_.fileBytes ? options_.fileBytes(fd_) : std::make_unique<FileBytes>(fd_);
+  writer_.emplace(*bytes_);
+  if (const int error = writer_->start(frameSize_, nominalRate_, target_.name)) {
+    ::close(fd_);
+    ::unlink(hiddenPath_.constData());
+    throw recordingError(targetPath_, QString::fromStdString(reasonFor(error)));
+  }
+  static const bool exitHooked = std::atexit([] { finishAllAtExit(); }) == 0;
+  (void)exitHooked;
+  {
+    std::lock_guard lock(registry().mutex);
+    registry().recorders.push_back(this);
   }
   thread_ = std::thread([this] { run(); });
 }
 
-// FFmpeg's MJPG encoder first: OpenCV's built-in one now and then ends a
-// frame's data early, which decoders warn about. The built-in one remains
-// for an OpenCV without FFmpeg.
-bool VideoRecorder::openWriter() {
-  for (const int backend : {cv::CAP_FFMPEG, cv::CAP_OPENCV_MJPEG}) {
-    try {
-      if (writer_.open(tempPath_, backend, cv::VideoWriter::fourcc('M', 'J', 'P', 'G'), nominalRate_,
-                       frameSize_))
-        return true;
-    } catch (const cv::Exception&) {
-      // try the next one
-    }
+VideoRecorder::~VideoRecorder() {
+  {
+    std::lock_guard lock(registry().mutex);
+    std::erase(registry().recorders, this);
   }
-  return false;
+  finish();
 }
 
-VideoRecorder::~VideoRecorder() {
-  try {
-    finish();
-  } catch (...) {
-    // closing while recording: what could be saved is saved
+// exit() runs this on the thread that called it, while the rest of the
+// program still runs: each recorder is finished unless another thread is
+// at it, which gets the time left. One still unfinished then is told; the
+// program ends at once, as its writing thread would meet the teardown.
+void VideoRecorder::finishAllAtExit() {
+  const auto deadline = std::chrono::steady_clock::now() + kExitWait;
+  bool allFinished = true;
+  std::lock_guard lock(registry().mutex);
+  for (VideoRecorder* recorder : registry().recorders) {
+    std::unique_lock finishing(recorder->finishing_, deadline);
+    if (finishing.owns_lock()) {
+      recorder->finishNow();
+      continue;
+    }
+    std::fprintf(stderr, "%s: %s\n", program_invocation_short_name, recorder->unfinishedNote().c_str());
+    allFinished = false;
+  }
+  if (!allFinished) {
+    std::fflush(nullptr);
+    std::_Exit(EXIT_FAILURE);
   }
 }
 
 void VideoRecorder::push(const cv::Mat& frame, std::chrono::steady_clock::time_point arrived) {
   {
     std::lock_guard lock(mutex_);
-    if (finishing_ || !failure_.empty()) return;
+    if (stopping_ || !failure_.empty()) return;
     if (delivered_++ == 0) firstArrival_ = arrived;
     lastArrival_ = arrived;
     if (queue_.size() >= options_.maxQueuedFrames) {
@@ -106,52 +150,67 @@ void VideoRecorder::push(const cv::Mat& frame, std::chrono::steady_clock::time_p
 void VideoRecorder::sourceLost(const std::string& message) {
   {
     std::lock_guard lock(mutex_);
-    if (finishing_) return;
+    if (stopping_) return;
   }
   fail(message);
 }
 
 RecordingSummary VideoRecorder::finish() {
+  std::lock_guard lock(finishing_);
+  return finishNow();
+}
+
+// Once the worker has ended, its failure and the writer are this thread's.
+RecordingSummary VideoRecorder::finishNow() {
   if (finished_) return {};
   finished_ = true;
   {
     std::lock_guard lock(mutex_);
-    finishing_ = true;
+    stopping_ = true;
   }
   wake_.notify_one();
   if (thread_.joinable()) thread_.join();
 
-  std::string failure;
-  {
-    std::lock_guard lock(mutex_);
-    failure = failure_;
+  RecordingSummary summary;
+  summary.end = RecordingSummary::End::Failed;
+  summary.framesDropped = framesDropped();
+  summary.framesPerSecond = measuredRate();
+  std::unique_lock lock(mutex_);
+  std::string failure = failure_;
+  lock.unlock();
+  int error = writer_->frameCount() > 0 ? writer_->finish(summary.framesPerSecond) : 0;
+  if (error == 0 && ::fsync(fd_) != 0) error = errno;
+  if (failure.empty() && writer_->droppedFor() != 0) failure = "stopped: " + reasonFor(writer_->droppedFor());
+  // A replaced file keeps its mode; a new one has what the umask left.
+  const QByteArray target = toNativeName(targetPath_);
+  struct stat replaced {};
+  if (error == 0 && ::stat(target.constData(), &replaced) == 0) ::fchmod(fd_, replaced.st_mode & 0777);
+  if (error == 0 && ::rename(hiddenPath_.constData(), target.constData()) != 0) error = errno;
+  ::close(fd_);
+
+  const std::string prefix = "Recording to " + displayName(targetPath_).toStdString() + " ";
+  summary.framesWritten = writer_->frameCount();
+  if (summary.framesWritten == 0) {  // none came, or none left room for the index
+    ::unlink(hiddenPath_.constData());
+    if (failure.empty()) failure = "failed: " + (error != 0 ? reasonFor(error) : "no frame came to record");
+    summary.message = prefix + failure + "; nothing was saved" + droppedText();
+    return summary;
   }
-  const std::string prefix = "Recording to " + displayName(targetPath_).toStdString();
-  if (!playsBack()) {
-    std::error_code ignored;
-    std::filesystem::remove(tempPath_, ignored);
-    if (failure.empty()) failure = "failed: the video could not be completed (is the disk full?)";
-    throw Error(ErrorKind::Platform, prefix + " " + failure + "; nothing was saved" + droppedText());
+  summary.path = fromNativeName(error == 0 ? target : hiddenPath_);
+  summary.seconds = double(summary.framesWritten) / summary.framesPerSecond;
+  const std::string where = displayName(summary.path).toStdString();
+  const std::string kept = secondsText(summary.seconds) + " seconds (" + std::to_string(summary.framesWritten) +
+                           " frames) were kept in " + where + droppedText();
+  if (error != 0) {
+    summary.message =
+        prefix + "failed: it could not be finished under that name (" + reasonFor(error) + "); the " + kept;
+  } else if (!failure.empty()) {
+    summary.message = prefix + failure + "; the first " + kept;
+  } else {
+    summary.end = summary.framesDropped > 0 ? RecordingSummary::End::SavedWithNote : RecordingSummary::End::Saved;
+    summary.message = "Recording saved as " + where + ": " + std::to_string(summary.framesWritten) + " frames, " +
+                      secondsText(summary.seconds) + " seconds" + droppedText();
   }
-  RecordingSummary summary{framesWritten(), framesDropped(), measuredRate(), {}};
-  std::string rateProblem;
-  if (summary.framesPerSecond != nominalRate_) {
-    try {
-      setAviFrameRate(fromNativeName(QByteArray::fromStdString(tempPath_)), summary.framesPerSecond);
-    } catch (const Error& error) {
-      rateProblem = error.what();
-      summary.framesPerSecond = nominalRate_;
-    }
-  }
-  const std::string saveProblem = saveUnderTarget();
-  if (!saveProblem.empty()) throw Error(ErrorKind::Platform, prefix + " failed: " + saveProblem + droppedText());
-  if (!failure.empty())
-    throw Error(ErrorKind::Platform, prefix + " " + failure + "; the " + std::to_string(summary.framesWritten) +
-                                         " frames before were saved" + droppedText());
-  if (!rateProblem.empty())
-    throw Error(ErrorKind::Platform, prefix + " was saved, but it plays too fast or too slow: " + rateProblem);
-  if (summary.framesDropped > 0)
-    summary.notice = prefix + " was saved with " + std::to_string(summary.framesWritten) + " frames" + droppedText();
   return summary;
 }
 
@@ -170,59 +229,49 @@ std::uint64_t VideoRecorder::framesDropped() const {
   return dropped_;
 }
 
+std::string VideoRecorder::unfinishedNote() const {
+  return "the recording to " + displayName(targetPath_).toStdString() +
+         " could not be finished in time; its frames are in the hidden file " + shown(hiddenPath_) +
+         ", which the next recording into that folder keeps as an unfinished recording";
+}
+
 // Writes until told to finish, then drains the queue; a failure ends the
-// writing at once so the file still closes properly.
+// writing at once, the frames before it whole.
 void VideoRecorder::run() {
   for (;;) {
     cv::Mat frame;
     {
       std::unique_lock lock(mutex_);
-      wake_.wait(lock, [this] { return !queue_.empty() || finishing_ || !failure_.empty(); });
+      wake_.wait(lock, [this] { return !queue_.empty() || stopping_ || !failure_.empty(); });
       if (!failure_.empty() || queue_.empty()) break;
       frame = queue_.front();
       queue_.pop_front();
     }
     write(frame);
   }
-  try {
-    writer_.release();
-  } catch (const cv::Exception&) {
-    // the check in finish() finds a video that did not close
-  }
 }
 
 void VideoRecorder::write(const cv::Mat& frame) {
-  if (frame.type() != CV_8UC3) {
+  std::vector<uchar> jpeg;
+  bool encoded = false;
+  try {
+    cv::Mat fitted = frame;
+    if (frame.size() != frameSize_) cv::resize(frame, fitted, frameSize_);
+    encoded = frame.type() == CV_8UC3 && cv::imencode(".jpg", fitted, jpeg, {cv::IMWRITE_JPEG_QUALITY, kJpegQuality});
+  } catch (const cv::Exception&) {
+    encoded = false;
+  }
+  if (!encoded) {
     std::lock_guard lock(mutex_);
     ++dropped_;
     return;
   }
-  try {
-    if (frame.size() == frameSize_) {
-      writer_.write(frame);
-    } else {
-      cv::Mat fitted;
-      cv::resize(frame, fitted, frameSize_);
-      writer_.write(fitted);
-    }
-  } catch (const cv::Exception& e) {
-    fail("stopped: writing a frame failed (" + std::string(e.what()) + ")");
+  if (const int error = writer_->addFrame(jpeg)) {
+    fail("stopped: " + reasonFor(error));
     return;
   }
-  std::uint64_t written = 0;
-  {
-    std::lock_guard lock(mutex_);
-    written = ++written_;
-  }
-  if (written % kFramesBetweenSpaceChecks == 0) checkFreeSpace();
-}
-
-// The writer does not notice a full disk; stopping a little before keeps the
-// file whole.
-void VideoRecorder::checkFreeSpace() {
-  std::error_code error;
-  const auto space = std::filesystem::space(std::filesystem::path(tempPath_).parent_path(), error);
-  if (!error && space.available < options_.minimumFreeBytes) fail("stopped: the disk is full");
+  std::lock_guard lock(mutex_);
+  ++written_;
 }
 
 // The first failure counts; it is told once.
@@ -236,21 +285,6 @@ void VideoRecorder::fail(const std::string& reason) {
   }
   wake_.notify_one();
   if (onFailure_) onFailure_("Recording to " + displayName(targetPath_).toStdString() + " " + failure);
-}
-
-// Either reader finding every written frame will do: the built-in one is
-// quick, FFmpeg knows the large-file index too.
-bool VideoRecorder::playsBack() const {
-  const double expected = double(framesWritten());
-  for (const int backend : {cv::CAP_OPENCV_MJPEG, cv::CAP_FFMPEG}) {
-    try {
-      cv::VideoCapture check(tempPath_, backend);
-      if (check.isOpened() && check.get(cv::CAP_PROP_FRAME_COUNT) == expected) return true;
-    } catch (const cv::Exception&) {
-      // try the next one
-    }
-  }
-  return false;
 }
 
 // The rate at which the written frames fill the time the frames came over:
@@ -270,15 +304,6 @@ std::string VideoRecorder::droppedText() const {
   if (dropped == 0) return {};
   return "; " + std::to_string(dropped) + (dropped == 1 ? " frame was" : " frames were") +
          " left out because the writing could not keep up";
-}
-
-// Renaming replaces an older file of that name in one step. When it cannot,
-// the video stays under its hidden name and the message says where.
-std::string VideoRecorder::saveUnderTarget() {
-  std::error_code error;
-  std::filesystem::rename(tempPath_, toNativeName(targetPath_).toStdString(), error);
-  if (!error) return {};
-  return "cannot save it under that name (" + error.message() + "); it was kept as " + displayName(fromNativeName(QByteArray::fromStdString(tempPath_))).toStdString();
 }
 
 }  // namespace tavro

@@ -1,41 +1,54 @@
 #pragma once
-// One recording: MJPG frames in an AVI file, written on a worker thread. The
-// file plays at the rate the frames came at, measured while recording: a
-// camera slower than it claims, or frames left out when the writing falls
-// behind, do not make a fast video. The video goes to a hidden file beside
-// the target and takes the target's name only when it is finished and plays,
-// so a failed recording never leaves a broken file under that name.
+// One recording: MJPG frames in an AVI file (avi_writer.h), encoded and
+// written on a worker thread. The file plays at the rate the frames came
+// at, measured while recording: a camera slower than it claims, or frames
+// left out when the writing falls behind, do not make a fast video. The
+// video goes to a hidden file beside the target (hidden_recordings.h) and
+// takes the target's name when it is finished, with the mode of the file it
+// replaces. A write that fails (a full disk, a size limit) stops the
+// recording at that frame; what was written before is finished and kept.
+// A recorder still unfinished when the program calls exit() (Qt does when
+// the display goes) is finished then.
 
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
 #include <QString>
-#include <opencv2/videoio.hpp>
 
+#include "capture/avi_writer.h"
+#include "capture/capture_path.h"
 #include "capture/frame_sink.h"
 
 namespace tavro {
 
 struct RecorderOptions {
-  // Below this much free space the recording stops while it still plays.
-  std::uintmax_t minimumFreeBytes = 8u << 20;
   // Frames waiting to be written; beyond that new ones are dropped.
   std::size_t maxQueuedFrames = 90;
+  // How the file is written (tests give one that fails); empty: as it is.
+  std::function<std::unique_ptr<FileBytes>(int fd)> fileBytes{};
 };
 
+// What became of a recording.
 struct RecordingSummary {
-  std::uint64_t framesWritten = 0;
+  enum class End { Saved, SavedWithNote, Failed };
+  End end = End::Saved;
+  QString path;  // the file that holds the video; empty when nothing was kept
+  std::uint64_t framesWritten = 0;  // in that file
   // Frames that came while the queue was full, or that could not be used.
   std::uint64_t framesDropped = 0;
   double framesPerSecond = 0.0;  // as the file says
-  // What the user should hear about a recording that was saved ("" when nothing).
-  std::string notice;
+  double seconds = 0.0;          // how long it plays
+  // For the user: "Recording saved as PATH: 301 frames, 10.0 seconds", or
+  // what went wrong and what was kept where.
+  std::string message;
 };
 
 class VideoRecorder : public FrameSink {
@@ -43,11 +56,12 @@ class VideoRecorder : public FrameSink {
   using FailureCallback = std::function<void(const std::string& message)>;
 
   // Opens the recording, at framesPerSecond until measured; throws
-  // Error(Platform) naming the file when it cannot be written. onFailure is called once, on a worker thread, when
-  // the recording stops by itself.
+  // Error(Platform) naming the file when it cannot or may not be written.
+  // onFailure is called once, on a worker thread, when the recording stops
+  // by itself.
   VideoRecorder(const QString& targetPath, double framesPerSecond, cv::Size frameSize,
                 FailureCallback onFailure = {}, RecorderOptions options = {});
-  // Finishes a running recording, swallowing its failure.
+  // Finishes a running recording.
   ~VideoRecorder() override;
   VideoRecorder(const VideoRecorder&) = delete;
   VideoRecorder& operator=(const VideoRecorder&) = delete;
@@ -55,41 +69,45 @@ class VideoRecorder : public FrameSink {
   void push(const cv::Mat& frame, std::chrono::steady_clock::time_point arrived) override;
   void sourceLost(const std::string& message) override;
 
-  // Writes what is queued, closes the video, sets its rate and gives it its
-  // name. Throws Error(Platform) with the reason when the recording failed;
-  // the frames recorded before a failure are kept when they play. Every
-  // message says how many frames were dropped, if any.
+  // Writes what is queued, finishes the video at its measured rate and gives
+  // it its name. Only the first call does so; later ones return nothing.
   RecordingSummary finish();
 
   bool failed() const;
   std::uint64_t framesWritten() const;
   std::uint64_t framesDropped() const;
   const QString& targetPath() const { return targetPath_; }
+  const FileIdentity& target() const { return target_; }
+  // Where the frames wait while it is not finished, and what to tell when
+  // it cannot be finished in time.
+  std::string unfinishedNote() const;
 
  private:
-  bool openWriter();
+  static void finishAllAtExit();
+  RecordingSummary finishNow();
   void run();
   void write(const cv::Mat& frame);
-  void checkFreeSpace();
   void fail(const std::string& reason);
-  bool playsBack() const;
-  std::string saveUnderTarget();
   double measuredRate() const;
   std::string droppedText() const;
 
   QString targetPath_;
-  std::string tempPath_;
+  FileIdentity target_;
+  QByteArray hiddenPath_;  // raw bytes
+  int fd_ = -1;
+  std::unique_ptr<FileBytes> bytes_;
+  std::optional<AviWriter> writer_;  // used by the worker thread only while it runs
   cv::Size frameSize_;
   double nominalRate_;
   FailureCallback onFailure_;
   RecorderOptions options_;
-  cv::VideoWriter writer_;  // used by the worker thread only once it runs
+  std::timed_mutex finishing_;  // held while it is finished
   bool finished_ = false;
 
   mutable std::mutex mutex_;
   std::condition_variable wake_;
   std::deque<cv::Mat> queue_;
-  bool finishing_ = false;
+  bool stopping_ = false;
   std::string failure_;
   std::uint64_t written_ = 0;
   std::uint64_t dropped_ = 0;

@@ -28,23 +28,28 @@ class FakeCapture : public tavro::CaptureControl {
     WriteFrameFile(path);
     return true;
   }
-  void setRecordFileName(const QString& path) override { calls.append("RecordFileName " + path); }
+  void setRecordFileName(const QString& path) override {
+    calls.append("RecordFileName " + path);
+    recordFileName = path;
+  }
+  QString recordingFile() const override { return recordFileName; }
   void StartRecording() override {
     calls.append("StartRecording");
     if (!failure.isEmpty()) throw tavro::Error(tavro::ErrorKind::Platform, failure.toStdString());
-    recording.saved = true;
+    recording = true;
   }
-  tavro::RecordingResult StopRecording() override {
+  void StopRecording() override {
     calls.append("StopRecording");
-    return std::exchange(recording, {});
+    recording = false;
   }
-  bool isRecording() const override { return recording.saved; }
+  bool isRecording() const override { return recording; }
 
   QStringList calls;
   QString failure;
   bool writeText = false;
   bool standIn = false;  // only the test picture standing in for a camera
-  tavro::RecordingResult recording;  // what StopRecording returns; saved while one runs
+  bool recording = false;
+  QString recordFileName;
 };
 
 }  // namespace tavro::testing

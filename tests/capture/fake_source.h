@@ -35,6 +35,7 @@ struct FakeScript {
   double rate = 30.0;
   cv::Size size{64, 48};
   cv::Scalar colour{10, 200, 30};  // BGR
+  std::function<double(int frame)> grey{};  // instead: a grey of this level
   bool blocksInOpen = false;       // at the gate
   int framesBeforeBlocking = -1;   // then read() waits at the gate and fails
   std::shared_ptr<Gate> gate = std::make_shared<Gate>();
@@ -62,7 +63,7 @@ class FakeSource : public FrameSource {
       return false;
     }
     std::this_thread::sleep_for(std::chrono::duration<double>(1.0 / script_.rate));
-    frame = cv::Mat(script_.size, CV_8UC3, script_.colour);
+    frame = cv::Mat(script_.size, CV_8UC3, script_.grey ? cv::Scalar::all(script_.grey(delivered_)) : script_.colour);
     ++delivered_;
     return true;
   }

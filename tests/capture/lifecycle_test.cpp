@@ -120,8 +120,32 @@ TEST_F(CaptureLifecycleTest, RecordingPlaysAtTheRateItsFramesCameAt) {
     const PlayedVideo video = playBack(path);
     EXPECT_EQ(video.frames, int(summary.framesWritten)) << name;
     EXPECT_NEAR(video.framesPerSecond, expected, 1e-3) << name;
-    const std::string dropped = std::to_string(summary.framesDropped) + " frame";
-    EXPECT_EQ(summary.notice.find(dropped) != std::string::npos, summary.framesDropped > 0) << summary.notice;
+    const std::string dropped = "; " + std::to_string(summary.framesDropped) + " frame";
+    EXPECT_EQ(summary.message.find(dropped) != std::string::npos, summary.framesDropped > 0) << summary.message;
+    EXPECT_EQ(summary.end == RecordingSummary::End::SavedWithNote, summary.framesDropped > 0) << name;
+  }
+}
+
+// A camera brightens as its exposure adjusts: a snapshot after opening takes
+// the frame about as bright (2%) as the one before, or the one a second in.
+// The fake stops at the given frame; the clock ticks 100 ms a frame.
+TEST_F(CaptureLifecycleTest, ASnapshotAfterOpeningWaitsForThePictureToSettle) {
+  const struct { const char* name; double (*grey)(int); int frames, expected; } cases[] = {
+      {"brightens, then settles", [](int i) { return i < 3 ? 10.0 + 40 * i : 117.0 + i; }, 5, 121},
+      {"keeps brightening: a second at most", [](int i) { return 10.0 + 10 * i; }, 11, 110},
+      {"settled from the start: the second frame", [](int i) { return 100.0 + i; }, 2, 101},
+  };
+  for (const auto& [name, grey, frames, expected] : cases) {
+    const FakeScript script{.grey = grey, .framesBeforeBlocking = frames};
+    CaptureOptions options;
+    auto ticks = std::make_shared<std::atomic<int>>(0);
+    options.grabber.clock = [ticks] { return Clock::time_point() + 100ms * (*ticks)++; };
+    auto control = std::make_unique<ezVidCap>(fakeCamera(script), nullptr, options);
+    control->WriteFrameFile(pathOf("settled.bmp"));  // the preview is off: the camera opens now
+    EXPECT_EQ(qRed(QImage(pathOf("settled.bmp")).pixel(10, 10)), expected) << name;
+    control.reset();
+    script.gate->opened.set_value();
+    EXPECT_TRUE(runEventsUntil([] { return captureThreadsLeftRunning() == 0; }, 5s)) << name;
   }
 }
 

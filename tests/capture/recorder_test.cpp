@@ -2,9 +2,10 @@
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 
+#include <cerrno>
 #include <csignal>
-#include <limits>
 
 #include <QFile>
 #include <opencv2/core.hpp>
@@ -104,21 +105,51 @@ TEST_F(VideoRecorderTest, LostSourceEndsTheRecordingButKeepsWhatCameBefore) {
   EXPECT_TRUE(recorder.failed());
   ASSERT_EQ(told.size(), 1u);
   EXPECT_EQ(told[0], "Recording to " + path.toStdString() + " stopped: the camera stopped delivering frames");
-  const std::string message = platformErrorOf([&] { recorder.finish(); });
+  const std::string message = recorder.finish().message;
   EXPECT_NE(message.find("camera stopped delivering frames"), std::string::npos) << message;
-  EXPECT_NE(message.find("the 8 frames before were saved"), std::string::npos) << message;
+  EXPECT_NE(message.find("the first 0.3 seconds (8 frames) were kept in " + path.toStdString()), std::string::npos)
+      << message;
   EXPECT_EQ(playBack(path).frames, 8);
 }
 
-TEST_F(VideoRecorderTest, NearlyFullDiskStopsTheRecordingWhileItStillPlays) {
-  const QString path = pathOf("full.avi");
-  RecorderOptions options;
-  options.minimumFreeBytes = std::numeric_limits<std::uintmax_t>::max();
-  VideoRecorder recorder(path, 30.0, {320, 240}, {}, options);
-  pushFrames(recorder, 60);
-  const std::string message = platformErrorOf([&] { recorder.finish(); });
-  EXPECT_NE(message.find("the disk is full"), std::string::npos) << message;
-  EXPECT_EQ(playBack(path).frames, 30);  // the space is checked every 30 frames
+// Fails each write past its room, as a full disk, a quota or a size limit does.
+struct FillingFile : FileBytes {
+  FillingFile(int fd, std::uint64_t room, int error) : FileBytes(fd), room(room), error(error) {}
+  int writeAt(std::uint64_t offset, const QByteArray& bytes) override {
+    if (offset + bytes.size() <= room) return FileBytes::writeAt(offset, bytes);
+    if (offset < room) FileBytes::writeAt(offset, bytes.left(qsizetype(room - offset)));
+    return error;
+  }
+  std::uint64_t room;
+  int error;
+};
+
+TEST_F(VideoRecorderTest, NoRoomLeftStopsTheRecordingAndKeepsTheFramesBeforePlayable) {
+  const auto record = [&](const char* name, std::uint64_t room, int error) {
+    RecorderOptions options{.fileBytes = [=](int fd) { return std::make_unique<FillingFile>(fd, room, error); }};
+    VideoRecorder recorder(pathOf(name), 30.0, {320, 240}, {}, options);
+    pushFrames(recorder, 40);
+    return recorder.finish();
+  };
+  record("whole.avi", ~0ull, 0);
+  const std::uint64_t whole = QFileInfo(pathOf("whole.avi")).size();
+  const struct { const char* name; std::uint64_t room; int error; const char* reason; } cases[] = {
+      {"full.avi", whole / 2, ENOSPC, "stopped: the disk is full"},
+      {"quota.avi", whole / 3, EDQUOT, "stopped: the disk quota is used up"},
+      {"limit.avi", whole / 2, EFBIG, "(File too large)"},
+      {"index.avi", whole - 10, ENOSPC, "stopped: the disk is full"},  // every frame but no index
+  };
+  for (const auto& [name, room, error, reason] : cases) {
+    const RecordingSummary summary = record(name, room, error);
+    const std::string kept = std::to_string(summary.framesWritten) + " frames) were kept in " + pathOf(name).toStdString();
+    EXPECT_EQ(summary.end, RecordingSummary::End::Failed) << name;
+    EXPECT_TRUE(summary.message.find(reason) != std::string::npos && summary.message.find(kept) != std::string::npos)
+        << summary.message;
+    EXPECT_TRUE(summary.framesWritten > 0 && summary.framesWritten < 40) << name;
+    EXPECT_LE(QFileInfo(pathOf(name)).size(), qint64(room)) << name;
+    EXPECT_EQ(playBack(pathOf(name)).frames, int(summary.framesWritten)) << name;
+  }
+  EXPECT_EQ(folderEntries().size(), 5);  // no hidden file left
 }
 
 // The file size limit makes every write past it fail, as a full disk does.
@@ -128,9 +159,9 @@ TEST_F(VideoRecorderTest, FailedWritesLeaveNoBrokenFileAndAreReported) {
   ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &before), 0);
   const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
   rlimit small = before;
-  small.rlim_cur = 100000;
+  small.rlim_cur = 300000;
   ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
-  std::string message;
+  RecordingSummary summary;
   {
     VideoRecorder recorder(path, 30.0, {320, 240});
     cv::Mat noise(240, 320, CV_8UC3);
@@ -138,12 +169,41 @@ TEST_F(VideoRecorderTest, FailedWritesLeaveNoBrokenFileAndAreReported) {
       cv::randu(noise, 0, 256);
       recorder.push(noise.clone(), std::chrono::steady_clock::now());
     }
-    message = platformErrorOf([&] { recorder.finish(); });
+    summary = recorder.finish();
   }
   setrlimit(RLIMIT_FSIZE, &before);
   std::signal(SIGXFSZ, previousHandler);
-  EXPECT_NE(message.find("could not be completed"), std::string::npos) << message;
-  EXPECT_TRUE(folderEntries().isEmpty()) << folderEntries().join(",").toStdString();
+  EXPECT_NE(summary.message.find("(File too large); the first"), std::string::npos) << summary.message;
+  EXPECT_EQ(playBack(path).frames, int(summary.framesWritten));
+  EXPECT_EQ(folderEntries(), QStringList{"broken.avi"});
+}
+
+// As an editor: a file its user may not write is left alone, a replaced one
+// keeps its mode, a new one has what the umask leaves of 0666. Names as long
+// as the system allows work.
+TEST_F(VideoRecorderTest, FilesKeepTheirProtectionAndAnyNameLengthWorks) {
+  const mode_t umaskBefore = ::umask(027);
+  const struct { std::string name; int mode; int after; } cases[] = {
+      {"read-only.avi", 0444, 0444}, {"replaced.avi", 0604, 0604}, {"new.avi", -1, 0640},
+      {std::string(251, 'n') + ".avi", -1, 0640}};
+  for (const auto& [name, mode, after] : cases) {
+    const QString path = pathOf(QString::fromStdString(name));
+    ASSERT_TRUE(mode < 0 || (QFile(path).open(QIODevice::WriteOnly) && ::chmod(QFile::encodeName(path), mode) == 0));
+    if (mode == 0444) {
+      EXPECT_NE(platformErrorOf([&] { VideoRecorder r(path, 30.0, {320, 240}); }).find(": it is read-only"),
+                std::string::npos);
+    } else {
+      VideoRecorder recorder(path, 30.0, {320, 240});
+      pushFrames(recorder, 3);
+      EXPECT_EQ(recorder.finish().end, RecordingSummary::End::Saved) << name;
+    }
+    struct stat info {};
+    ASSERT_EQ(::stat(QFile::encodeName(path), &info), 0) << name;
+    EXPECT_EQ(int(info.st_mode & 0777), after) << name;
+  }
+  ::umask(umaskBefore);
+  EXPECT_EQ(playBack(pathOf(QString(251, 'n') + ".avi")).frames, 3);
+  EXPECT_EQ(QFileInfo(pathOf("read-only.avi")).size(), 0);
 }
 
 }  // namespace

@@ -25,12 +25,13 @@ class SnapshotTest : public testing::CaptureTest {
   }
 };
 
-TEST(PicturePath, JpegOnlyForJpgAndJpegNames) {
+TEST(PicturePath, PngForPngJpegForJpgAndJpegNames) {
   EXPECT_EQ(pictureFormatFor("a/face19a.jpg"), PictureFormat::Jpeg);
   EXPECT_EQ(pictureFormatFor("a/FACE.JPG"), PictureFormat::Jpeg);
   EXPECT_EQ(pictureFormatFor("x.Jpeg"), PictureFormat::Jpeg);
   EXPECT_EQ(pictureFormatFor("/TavroTEST.BMP"), PictureFormat::Bmp);
-  EXPECT_EQ(pictureFormatFor("x.png"), PictureFormat::Bmp);
+  EXPECT_EQ(pictureFormatFor("x.png"), PictureFormat::Png);
+  EXPECT_EQ(pictureFormatFor("x.PNG"), PictureFormat::Png);
   EXPECT_EQ(pictureFormatFor("x.jpg.txt"), PictureFormat::Bmp);
   EXPECT_EQ(pictureFormatFor("jpg"), PictureFormat::Bmp);
 }
@@ -48,10 +49,11 @@ TEST_F(SnapshotTest, SnapshotLoadsBackAtTheFrameSize) {
   EXPECT_EQ(picture.size(), QSize(160, 120));
 }
 
-TEST_F(SnapshotTest, JpegForJpgNamesBmpForAllOthers) {
+TEST_F(SnapshotTest, WrittenInTheFormatTheNameSays) {
   ezVidCap control;
-  const std::pair<const char*, const char*> cases[] = {
-      {"face19a.jpg", "jpeg"}, {"UPPER.JPEG", "jpeg"}, {"picture.png", "bmp"}, {"no_extension", "bmp"}};
+  const std::pair<const char*, const char*> cases[] = {{"face19a.jpg", "jpeg"}, {"UPPER.JPEG", "jpeg"},
+                                                       {"picture.png", "png"},  {"SNAP.Png", "png"},
+                                                       {"no_extension", "bmp"}};
   for (const auto& [name, format] : cases) {
     const QString path = pathOf(name);
     control.WriteFrameFile(path);

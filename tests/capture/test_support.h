@@ -56,6 +56,13 @@ inline bool runEventsUntil(const std::function<bool()>& done, std::chrono::milli
   return true;
 }
 
+// Ends the control's recording; events come until its file is finished.
+template <typename Control> void stopRecordingAndWait(Control& control) {
+  control.StopRecording();
+  EXPECT_TRUE(runEventsUntil([&] { return !control.isFinishingRecording(); }, std::chrono::seconds(30)));
+  runEventsFor(std::chrono::milliseconds(20));  // the outcome's signals
+}
+
 struct PlayedVideo {
   bool opened = false;
   int frames = 0;  // frames actually decoded

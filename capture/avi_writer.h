@@ -1,0 +1,78 @@
+#pragma once
+// MJPG video in an AVI file, written here so that every write is checked: a
+// full disk or a size limit is noticed at the frame it hits, and the file
+// still ends as a playable video of the frames before it. The layout, every
+// number 32-bit little-endian:
+//   RIFF 'AVI '
+//     LIST 'hdrl': avih, LIST 'strl' (strh, strf), JUNK (the name recorded to)
+//     LIST 'movi': one '00dc' chunk of JPEG data per frame
+//     idx1: where each frame lies, written when the video is finished
+// A frame goes to the file (the kernel) as soon as it is added, so a program
+// killed mid-recording leaves every frame added before; reopen() reads such
+// a file back so that it can be finished.
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include <QByteArray>
+#include <opencv2/core.hpp>
+
+namespace tavro {
+
+// The open file the video goes to. Tests derive one that fills up.
+class FileBytes {
+ public:
+  explicit FileBytes(int fd) : fd_(fd) {}
+  virtual ~FileBytes() = default;
+  // 0 once every byte is written, else the errno of the failure.
+  virtual int writeAt(std::uint64_t offset, const QByteArray& bytes);
+  // Up to size bytes; fewer at the end of the file or on a failure.
+  QByteArray readAt(std::uint64_t offset, std::uint32_t size) const;
+  int truncate(std::uint64_t size);
+  std::uint64_t size() const;
+
+ private:
+  int fd_;
+};
+
+// No room left: the disk, a quota, a file-size limit or the AVI's own 4 GiB.
+bool isOutOfRoom(int error);
+
+class AviWriter {
+ public:
+  explicit AviWriter(FileBytes& file) : file_(&file) {}
+
+  // The headers of frames of this size at this rate, into an empty file;
+  // name: the file the recording is meant for. 0 or an errno.
+  int start(cv::Size size, double framesPerSecond, const QByteArray& name);
+  // One JPEG picture. On a failure the file is cut back to the frames before.
+  int addFrame(const std::vector<uchar>& jpeg);
+  // Writes the index and the final headers at this rate. When the index
+  // finds no room, frames are dropped from the end until it fits;
+  // droppedFor() then tells the errno.
+  int finish(double framesPerSecond);
+  std::size_t frameCount() const { return frames_.size(); }
+  int droppedFor() const { return droppedFor_; }
+
+  // An unfinished file of this kind, up to its last whole frame, with the
+  // name and rate it was started with; nothing when it is no such file.
+  static std::optional<AviWriter> reopen(FileBytes& file, QByteArray& name, double& framesPerSecond);
+
+ private:
+  struct Frame {
+    std::uint32_t offset;  // of its chunk, from the 'movi' mark
+    std::uint32_t size;
+  };
+  std::uint64_t endOf(const Frame& frame) const;
+  void dropFramesToFree(std::uint64_t bytes);
+  int patchHeaders(double framesPerSecond);
+
+  FileBytes* file_;
+  std::uint64_t movi_ = 0;  // offset of the 'movi' mark
+  std::uint64_t end_ = 0;   // where the next frame goes
+  std::vector<Frame> frames_;
+  int droppedFor_ = 0;
+};
+
+}  // namespace tavro
