@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "tests/face/face_test_pictures.h"
 #include "tests/imaging/error_kind_of.h"
@@ -81,6 +82,13 @@ TEST_F(TwoDots, ZeroWidthWithACountBeyondTheSlotsNeverReachesAMissingSlot) {
   recogniser.setImageWidth(0);
   recogniser.setNoOfFaces(1500);  // every score is 0: only slot 0 is ever taken
   EXPECT_EQ(recogniser.Identify(bright), "dim");
+}
+
+TEST_F(TwoDots, ACountSetBeforeIdentifyIsTheOneRenewedFrom) {
+  recogniser.setNoOfFaces(1);  // "dim" alone: average 100
+  auto probe = dot(140);       // difference 40, where the average 150 of both gave 0
+  EXPECT_EQ(recogniser.Identify(probe), "dim");
+  EXPECT_EQ(recogniser.lastScores(), std::vector<std::int32_t>{40});
 }
 
 TEST_F(TwoDots, SizeBeyondTheStoredGridsIsOutOfRange) {
