@@ -197,6 +197,7 @@ void ClassFaceRecogniser::takeProbeDifference() {
 std::string ClassFaceRecogniser::bestMatch() {
   const int lastFace = checked::lastIndex(NoOfFaces_);
   std::vector<std::int32_t> scores;
+  scores.reserve(Size(std::max(lastFace + 1, 0)));
   std::int32_t bestScore = kNoMatchScore;
   std::string name;
   for (int f = 0; f <= lastFace; ++f) {
