@@ -1,277 +1,256 @@
-// The face database: storing faces, renewing the average and the difference
-// grids, and identifying a probe. Every observable result is that of the
-// cell-by-cell steps in literal_face_steps.h; the quick paths here are taken
-// only where they are certain to leave the same grids and raise the same
-// errors:
-// - the average is renewed from running per-cell sums while the stored faces
-//   are the ones summed, of one size, unchanged since;
-// - difference grids are written when first needed, except for a face grid
-//   ever handed out as Identity, whose difference is written at once;
-// - a face is scored by a byte SAD over whole grid storage when its
-//   difference grid and the probe's share one layout with clean spare cells.
+// The face database: storing faces, renewing the average and the
+// differences from them, and identifying a probe, in straight passes over
+// contiguous cells that the compiler vectorises.
 
 #include "face/face_recogniser.h"
 
 #include <algorithm>
-#include <cstddef>
+#include <array>
+#include <cstdlib>
 #include <limits>
+#include <utility>
 
-#include "face/difference_score.h"
-#include "face/exposed_faces.h"
-#include "face/face_record.h"
-#include "face/literal_face_steps.h"
-#include "face/pending_differences.h"
-#include "face/running_face_sum.h"
 #include "imaging/checked_arithmetic.h"
 
 namespace tavro {
 
-static_assert(ClassFaceRecogniser::kCapacity == kFaceSlots);
-
 namespace {
 
-// What the quick paths know about a slot's difference grid without reaching it.
-struct DifferenceGridFacts {
-  const std::uint8_t* cells = nullptr;  // its storage, once its init succeeded
-  int upperX = -1;
-  int upperY = -1;
-  bool spareClean = true;  // spare column and row never written, so still 0
-};
+using Size = std::size_t;
 
-// The probe difference's storage, when every quick score may use it.
-struct ProbeCells {
-  const std::uint8_t* cells = nullptr;
-  std::size_t size = 0;
-};
+// Sum of |a[i] - b[i]| over n bytes. 32-bit partial sums vectorise into byte
+// SAD instructions; 2^24 bytes of 255 still fit one.
+std::uint64_t sumOfAbsoluteDifferences(const std::uint8_t* a, const std::uint8_t* b, Size n) {
+  constexpr Size kChunk = Size{1} << 24;
+  std::uint64_t total = 0;
+  for (Size start = 0; start < n; start += kChunk) {
+    std::uint32_t partial = 0;
+    for (Size i = start; i < std::min(n, start + kChunk); ++i)
+      partial += static_cast<std::uint32_t>(std::abs(a[i] - b[i]));
+    total += partial;
+  }
+  return total;
+}
 
-bool hasBounds(const Grid2D<std::uint8_t>& grid, int upperX, int upperY) {
-  return !grid.empty() && grid.upperX() == upperX && grid.upperY() == upperY;
+// max(0, value - average): the part brighter than the average. The average
+// is whole, so rounding the difference changes nothing.
+std::uint8_t brighterPart(std::uint8_t value, std::uint8_t average) {
+  return static_cast<std::uint8_t>(value > average ? value - average : 0);
 }
 
 }  // namespace
 
-struct ClassFaceRecogniser::Database {
-  FaceRecord record;
-  RunningFaceSum faceSum;
-  PendingDifferences pending;
-  ExposedFaces exposed;
-  FixedArray<DifferenceGridFacts, kFaceSlots> differenceFacts;
-  std::vector<std::int32_t> lastScores;
-
-  // New grid objects in the slot and for the probe; the old ones are released.
-  void replaceSlotObjects(int slot) {
-    record.faceGrids.at(slot) = std::make_shared<classImageProcessing>();
-    record.differenceGrids.at(slot) = std::make_shared<classImageProcessing>();
-    record.probeGrid = std::make_shared<classImageProcessing>();
-    record.probeDifference = std::make_shared<classImageProcessing>();
-    differenceFacts.at(slot) = {};
-    if (slot < faceSum.count()) faceSum.invalidate();
-    pending.forget(slot);
-    exposed.forget(slot);
-  }
-
-  // Called once the slot's difference grid has been sized; it never is again.
-  void noteDifferenceGrid(int slot) {
-    const Grid2D<std::uint8_t>& grid = gridOf(record.differenceGrids.at(slot)).imageGridView();
-    differenceFacts.at(slot) = {grid.data(), grid.upperX(), grid.upperY(), true};
-  }
-
-  bool canRenewQuickly(std::int16_t noOfFaces, std::int16_t width, std::int16_t height) const {
-    const int slot = noOfFaces - 1;
-    if (width < 1 || height < 1 || !faceSum.extendsTo(width, height, slot)) return false;
-    const Grid2D<float>& average = record.averageFace;
-    if (average.empty() || average.upperX() != width || average.upperY() != height) return false;
-    const DifferenceGridFacts& facts = differenceFacts.at(slot);
-    if (!facts.cells || facts.upperX != width || facts.upperY != height) return false;
-    const auto& face = record.faceGrids.at(slot);
-    if (!face || !hasBounds(face->imageGridView(), width, height)) return false;
-    // Only a grid handed out as Identity can have changed since it was summed;
-    // once handed out it may be reached at any later time, even through a
-    // plain reference, so it is watched until its slot gets a new grid.
-    for (const int s : exposed.slots()) {
-      if (s >= slot) continue;
-      const auto& summed = record.faceGrids.at(s);
-      if (!summed || summed->contentVersion() != faceSum.versionOf(s)) return false;
-    }
-    return true;
-  }
-
-  void renewQuickly(std::int16_t noOfFaces, std::int16_t width, std::int16_t height) {
-    faceSum.add(*record.faceGrids.at(noOfFaces - 1));
-    faceSum.writeAverage(record.averageFace);
-    startOwing(noOfFaces, width, height);
-    // A face grid handed out may change before its difference is needed.
-    for (const int s : exposed.slots())
-      if (s < noOfFaces) settle(s);
-  }
-
-  void renewLiterally(std::int16_t noOfFaces, std::int16_t width, std::int16_t height) {
-    faceSum.invalidate();
-    settleAll();
-    computeAverageFaceLiterally(record, noOfFaces, width, height);
-    noteDifferencePass(noOfFaces, width, height);
-    computeDifferenceGridsLiterally(record, noOfFaces, width, height);
-    rebuildFaceSum(noOfFaces, width, height);
-  }
-
-  // Slots 0..noOfFaces-1 now owe their difference against the new average;
-  // anything owed before that the new renewal would not overwrite is written first.
-  void startOwing(std::int16_t noOfFaces, std::int16_t width, std::int16_t height) {
-    if (pending.count() > noOfFaces || pending.width() != width || pending.height() != height)
-      settleAll();
-    pending.start(width, height, record.averageFace, noOfFaces);
-  }
-
-  void settle(int slot) {
-    if (!pending.owes(slot)) return;
-    pending.settle(slot, gridOf(record.faceGrids.at(slot)), gridOf(record.differenceGrids.at(slot)));
-  }
-
-  void settleAll() {
-    if (pending.empty()) return;
-    for (int s = 0; s < pending.count(); ++s) settle(s);
-  }
-
-  // The running sums again, if every stored face and difference grid has the
-  // grid size; otherwise the next renewal is literal too.
-  void rebuildFaceSum(std::int16_t noOfFaces, std::int16_t width, std::int16_t height) {
-    if (width < 1 || height < 1 || noOfFaces > kFaceSlots) return;
-    for (int f = 0; f < noOfFaces; ++f) {
-      const auto& face = record.faceGrids.at(f);
-      const DifferenceGridFacts& facts = differenceFacts.at(f);
-      if (!face || !hasBounds(face->imageGridView(), width, height) || !facts.cells ||
-          facts.upperX != width || facts.upperY != height)
-        return;
-    }
-    faceSum.reset(width, height);
-    for (int f = 0; f < noOfFaces; ++f) faceSum.add(*record.faceGrids.at(f));
-  }
-
-  // A pass over width x height reaches the spare column or row of a grid
-  // whose bounds are smaller: such grids lose the quick score.
-  void noteDifferencePass(std::int16_t noOfFaces, std::int16_t width, std::int16_t height) {
-    const int faces = std::min<int>(noOfFaces, kFaceSlots);
-    for (int f = 0; f < faces; ++f) {
-      DifferenceGridFacts& facts = differenceFacts.at(f);
-      if (facts.cells && (width > facts.upperX || height > facts.upperY)) facts.spareClean = false;
-    }
-  }
-
-  // The probe grid is private and sampling never writes its spare cells, so
-  // the spare cells of its difference are max(0, 0 - average) = 0 always.
-  ProbeCells probeCells(std::int16_t width, std::int16_t height) const {
-    if (width < 1 || height < 1 || !record.probeDifference) return {};
-    const Grid2D<std::uint8_t>& grid = record.probeDifference->imageGridView();
-    if (!hasBounds(grid, width, height)) return {};
-    return {grid.data(), grid.size()};
-  }
-
-  std::int32_t score(int face, const ProbeCells& probe, std::int16_t width,
-                     std::int16_t height) const {
-    if (probe.cells && face >= 0 && face < kFaceSlots) {
-      const DifferenceGridFacts& facts = differenceFacts.at(face);
-      if (facts.cells && facts.upperX == width && facts.upperY == height && facts.spareClean) {
-        // Every term is at least 0: the running sum overflows exactly when the total does.
-        const std::uint64_t total = sumOfAbsoluteDifferences(facts.cells, probe.cells, probe.size);
-        if (total > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()))
-          throw Error(ErrorKind::Overflow);
-        return static_cast<std::int32_t>(total);
-      }
-    }
-    return scoreFaceLiterally(record, face, width, height);
-  }
-};
-
-ClassFaceRecogniser::ClassFaceRecogniser() : db_(std::make_unique<Database>()) {}
-ClassFaceRecogniser::~ClassFaceRecogniser() = default;
-
 std::int16_t ClassFaceRecogniser::imageWidth() const { return imageWidth_; }
-void ClassFaceRecogniser::setImageWidth(std::int16_t v) { imageWidth_ = v; }
+void ClassFaceRecogniser::setImageWidth(std::int16_t v) { imageWidth_ = v; renewed_ = false; }
 std::int16_t ClassFaceRecogniser::imageHeight() const { return imageHeight_; }
-void ClassFaceRecogniser::setImageHeight(std::int16_t v) { imageHeight_ = v; }
+void ClassFaceRecogniser::setImageHeight(std::int16_t v) { imageHeight_ = v; renewed_ = false; }
 std::int16_t ClassFaceRecogniser::NoOfFaces() const { return NoOfFaces_; }
-void ClassFaceRecogniser::setNoOfFaces(std::int16_t v) { NoOfFaces_ = v; }
-std::shared_ptr<classImageProcessing> ClassFaceRecogniser::Identity() const { return Identity_; }
+void ClassFaceRecogniser::setNoOfFaces(std::int16_t v) { NoOfFaces_ = v; renewed_ = false; }
+
+std::shared_ptr<classImageProcessing> ClassFaceRecogniser::Identity() const {
+  if (matchedSlot_ >= 0) identity_ = copyOfFace(std::exchange(matchedSlot_, -1));
+  return identity_;
+}
+
 void ClassFaceRecogniser::setIdentity(std::shared_ptr<classImageProcessing> grid) {
-  Identity_ = std::move(grid);
+  matchedSlot_ = -1;
+  identity_ = std::move(grid);
 }
 
 void ClassFaceRecogniser::init(std::int16_t image_Width, std::int16_t image_Height) {
   imageWidth_ = image_Width;
   imageHeight_ = image_Height;
-  db_->record.averageFace = Grid2D<float>(imageWidth_, imageHeight_, 0.0f);
+  renewed_ = false;
+  Grid2D<float>::checkBounds(imageWidth_, imageHeight_);  // as creating the average would
+  averageUpperX_ = imageWidth_;
+  averageUpperY_ = imageHeight_;
 }
 
 void ClassFaceRecogniser::addFace(PictureSurface& facePicture, const std::string& faceName) {
   const std::int16_t n = NoOfFaces_;
   if (n < 0 || n >= kCapacity) throw Error(ErrorKind::SubscriptOutOfRange);
-  Database& db = *db_;
-  FaceRecord& record = db.record;
-  db.replaceSlotObjects(n);
-  record.faceGrids.at(n)->init(imageWidth_, imageHeight_);
-  record.differenceGrids.at(n)->init(imageWidth_, imageHeight_);
-  db.noteDifferenceGrid(n);
-  record.probeGrid->init(imageWidth_, imageHeight_);
-  record.probeDifference->init(imageWidth_, imageHeight_);
-  record.faceGrids.at(n)->update(facePicture);
-  record.faceNames.at(n) = faceName;
+  if (n == matchedSlot_) Identity();  // the match keeps the face it matched
+  renewed_ = false;
+  Face face{true, false, imageWidth_, imageHeight_};
+  // Sampled in a new probe grid, of the size the face's own grid would have.
+  probe_ = std::make_unique<classImageProcessing>();
+  try {
+    probe_->init(imageWidth_, imageHeight_);
+    face.sized = true;
+    probe_->update(facePicture);
+  } catch (...) {
+    storeFace(n, face);  // as far as it came
+    if (!face.sized) probe_ = std::make_unique<classImageProcessing>();  // never sized
+    throw;
+  }
+  storeFace(n, face);
+  faceNames_[Size(n)] = faceName;
   NoOfFaces_ = static_cast<std::int16_t>(n + 1);
-  if (db.canRenewQuickly(NoOfFaces_, imageWidth_, imageHeight_))
-    db.renewQuickly(NoOfFaces_, imageWidth_, imageHeight_);
-  else
-    db.renewLiterally(NoOfFaces_, imageWidth_, imageHeight_);
+  checkRenewal();
 }
 
 std::string ClassFaceRecogniser::Identify(PictureSurface& facePicture) {
-  Database& db = *db_;
-  FaceRecord& record = db.record;
-  std::vector<std::int32_t>& scores = db.lastScores;
-  scores.clear();  // a failed Identify leaves no scores to misread
-  std::string name;
-  gridOf(record.probeGrid).update(facePicture);
-  computeProbeDifference(record, imageWidth_, imageHeight_);
-  std::int32_t bestScore = kNoMatchScore;
-  db.settleAll();
-  const ProbeCells probe = db.probeCells(imageWidth_, imageHeight_);
+  lastScores_.clear();  // a failed Identify leaves no scores to misread
+  if (!probe_) throw Error(ErrorKind::ObjectNotSet);
+  probe_->update(facePicture);
+  if (!renewed_) renew();
+  takeProbeDifference();
+  return bestMatch();
+}
+
+Size ClassFaceRecogniser::cellsBefore(int slot) const {
+  Size cells = 0;
+  for (int f = 0; f < slot; ++f) cells += faces_[Size(f)].cellCount();
+  return cells;
+}
+
+// The slot's cells become the probe's (when sized), column by column.
+void ClassFaceRecogniser::storeFace(int slot, const Face& face) {
+  const Size offset = cellsBefore(slot);
+  const auto start = faceCells_.begin() + static_cast<std::ptrdiff_t>(offset);
+  const Size old = std::exchange(faces_[Size(slot)], face).cellCount();
+  faceCells_.insert(faceCells_.erase(start, start + static_cast<std::ptrdiff_t>(old)), face.cellCount(), 0);
+  if (!face.sized) return;
+  const std::uint8_t* grid = probe_->imageGridView().data();
+  std::uint8_t* to = faceCells_.data() + offset;
+  for (Size x = 0; x < Size(face.width); ++x)
+    std::copy_n(grid + x * (Size(face.height) + 1), face.height, to + x * Size(face.height));
+}
+
+bool ClassFaceRecogniser::fits(int upperX, int upperY) const {
+  return imageWidth_ - 1 <= upperX && imageHeight_ - 1 <= upperY;
+}
+
+// Throws what renewing would meet first, reading faces 0..NoOfFaces-1 cell by
+// cell over imageWidth x imageHeight: a loop bound beyond 16 bits, a slot
+// past the table, an empty slot, or a cell outside a face or the average.
+void ClassFaceRecogniser::checkRenewal() const {
   const int lastFace = checked::lastIndex(NoOfFaces_);
-  scores.reserve(static_cast<std::size_t>(std::max(lastFace + 1, 0)));
-  try {
-    for (int f = 0; f <= lastFace; ++f) {
-      const std::int32_t score = db.score(f, probe, imageWidth_, imageHeight_);
-      scores.push_back(score);
-      if (score < bestScore) {
-        bestScore = score;
-        name = record.faceNames.at(f);
-        Identity_ = record.faceGrids.at(f);
-        if (Identity_) db.exposed.expose(f);
-      }
-    }
-  } catch (...) {
-    scores.clear();
-    throw;
+  if (checked::lastIndex(imageWidth_) < 0 || checked::lastIndex(imageHeight_) < 0) return;
+  for (int f = 0; f <= lastFace; ++f) {
+    if (f >= kCapacity) throw Error(ErrorKind::SubscriptOutOfRange);
+    const Face& face = faces_[Size(f)];
+    if (!face.stored) throw Error(ErrorKind::ObjectNotSet);
+    if (!face.sized || !fits(face.width, face.height) || !fits(averageUpperX_, averageUpperY_))
+      throw Error(ErrorKind::SubscriptOutOfRange);
   }
+  if (!fits(averageUpperX_, averageUpperY_)) throw Error(ErrorKind::SubscriptOutOfRange);
+}
+
+void ClassFaceRecogniser::renew() {
+  checkRenewal();
+  const bool cells = imageWidth_ > 0 && imageHeight_ > 0;
+  width_ = cells ? Size(imageWidth_) : 0;
+  height_ = cells ? Size(imageHeight_) : 0;
+  comparedFaces_ = cells ? Size(std::max<int>(NoOfFaces_, 0)) : 0;
+  const Size area = width_ * height_;
+  stride_ = (area + 15) / 16 * 16;  // whole, aligned 16-byte blocks for the SAD
+  average_.assign(area, 0);  // with no faces the average is 0
+  differences_.assign(comparedFaces_ * stride_, 0);
+  probeDifference_.clear();
+  std::uint8_t* const differences = differences_.data();  // a byte store could change any member
+
+  // Each face over the compared area; one a column or row short reads its spare cells, 0.
+  const std::uint8_t* from = faceCells_.data();
+  for (Size f = 0; f < comparedFaces_; from += faces_[f++].cellCount()) {
+    const Size faceHeight = Size(faces_[f].height);
+    for (Size x = 0; x < std::min(width_, Size(faces_[f].width)); ++x)
+      std::copy_n(from + x * faceHeight, std::min(height_, faceHeight), differences + f * stride_ + x * height_);
+  }
+
+  // Block by block, so that the per-cell sums stay in the first cache level.
+  constexpr Size kBlock = 4096;
+  std::array<std::uint32_t, kBlock> sums;  // at most 1001 x 255
+  for (Size start = 0; comparedFaces_ > 0 && start < area; start += kBlock) {
+    const Size length = std::min(kBlock, area - start);
+    std::fill_n(sums.begin(), length, 0u);
+    for (Size f = 0; f < comparedFaces_; ++f) {
+      const std::uint8_t* cell = differences + f * stride_ + start;
+      for (Size i = 0; i < length; ++i) sums[i] += cell[i];
+    }
+    // The mean in single precision, as the float sums have it; not negative,
+    // so truncating is the floor.
+    std::uint8_t* const average = average_.data() + start;
+    const float faces = static_cast<float>(comparedFaces_);
+    for (Size i = 0; i < length; ++i) average[i] = static_cast<std::uint8_t>(static_cast<float>(sums[i]) / faces);
+    for (Size f = 0; f < comparedFaces_; ++f) {
+      std::uint8_t* cell = differences + f * stride_ + start;
+      for (Size i = 0; i < length; ++i) cell[i] = brighterPart(cell[i], average[i]);
+    }
+  }
+  renewed_ = true;
+}
+
+void ClassFaceRecogniser::takeProbeDifference() {
+  const Grid2D<std::uint8_t>& probe = probe_->imageGridView();
+  if (width_ > 0 && (int(width_) - 1 > probe.upperX() || int(height_) - 1 > probe.upperY()))
+    throw Error(ErrorKind::SubscriptOutOfRange);
+  probeDifference_.assign(stride_, 0);
+  std::uint8_t* to = probeDifference_.data();
+  const std::uint8_t* average = average_.data();
+  for (Size x = 0; x < width_; ++x) {
+    const std::uint8_t* column = probe.data() + x * Size(probe.upperY() + 1);
+    for (Size y = 0; y < height_; ++y, ++to, ++average) *to = brighterPart(column[y], *average);
+  }
+}
+
+std::string ClassFaceRecogniser::bestMatch() {
+  const int lastFace = checked::lastIndex(NoOfFaces_);
+  std::vector<std::int32_t> scores;
+  scores.reserve(Size(std::max(lastFace + 1, 0)));
+  std::int32_t bestScore = kNoMatchScore;
+  std::string name;
+  for (int f = 0; f <= lastFace; ++f) {
+    // Every term is at least 0: the running sum overflows exactly when the total does.
+    const std::uint64_t total = stride_ == 0 ? 0
+        : sumOfAbsoluteDifferences(&differences_[Size(f) * stride_], probeDifference_.data(), stride_);
+    if (total > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()))
+      throw Error(ErrorKind::Overflow);
+    scores.push_back(static_cast<std::int32_t>(total));
+    if (scores.back() < bestScore) {
+      bestScore = scores.back();
+      name = faceNames_[Size(f)];
+      matchedSlot_ = f;
+      identity_.reset();
+    }
+  }
+  lastScores_ = std::move(scores);
   return name;
 }
 
-const std::vector<std::int32_t>& ClassFaceRecogniser::lastScores() const noexcept { return db_->lastScores; }
+std::shared_ptr<classImageProcessing> ClassFaceRecogniser::copyOfFace(int slot) const {
+  const Face& face = faces_[Size(slot)];
+  if (!face.stored) return nullptr;
+  auto grid = std::make_shared<classImageProcessing>();
+  try {
+    grid->init(face.width, face.height);
+  } catch (const Error&) {
+    return grid;  // sizing the stored grid failed alike
+  }
+  const std::uint8_t* cell = faceCells_.data() + cellsBefore(slot);
+  for (std::int16_t x = 0; x < face.width; ++x)
+    for (std::int16_t y = 0; y < face.height; ++y) grid->setPoint(x, y, *cell++);
+  return grid;
+}
+
+const std::vector<std::int32_t>& ClassFaceRecogniser::lastScores() const noexcept { return lastScores_; }
 
 const std::string& ClassFaceRecogniser::faceNameAt(int slot) const {
-  if (slot < 0 || slot >= NoOfFaces_) throw Error(ErrorKind::SubscriptOutOfRange);
-  return db_->record.faceNames.at(slot);
+  if (slot < 0 || slot >= NoOfFaces_ || slot >= kCapacity) throw Error(ErrorKind::SubscriptOutOfRange);
+  return faceNames_[Size(slot)];
 }
 
-float ClassFaceRecogniser::averageFaceAt(std::int16_t x, std::int16_t y) const {
-  return db_->record.averageFace.at(x, y);
+Size ClassFaceRecogniser::comparedCell(std::int16_t x, std::int16_t y) const {
+  if (x < 0 || y < 0 || Size(x) >= width_ || Size(y) >= height_) throw Error(ErrorKind::SubscriptOutOfRange);
+  return Size(x) * height_ + Size(y);
 }
 
-std::uint8_t ClassFaceRecogniser::probeDifferenceAt(std::int16_t x, std::int16_t y) const {
-  return gridOf(db_->record.probeDifference).getPoint(x, y);
-}
+float ClassFaceRecogniser::averageFaceAt(std::int16_t x, std::int16_t y) const { return average_[comparedCell(x, y)]; }
 
-std::uint8_t ClassFaceRecogniser::differenceAt(int slot, std::int16_t x, std::int16_t y) {
-  if (slot < 0 || slot >= NoOfFaces_) throw Error(ErrorKind::SubscriptOutOfRange);
-  db_->settle(slot);  // a difference still owed is written as the renewal would have
-  return gridOf(db_->record.differenceGrids.at(slot)).getPoint(x, y);
+std::uint8_t ClassFaceRecogniser::scoreTermAt(int slot, std::int16_t x, std::int16_t y) const {
+  const Size cell = comparedCell(x, y);
+  if (slot < 0 || Size(slot) >= comparedFaces_ || probeDifference_.empty()) throw Error(ErrorKind::SubscriptOutOfRange);
+  return static_cast<std::uint8_t>(std::abs(differences_[Size(slot) * stride_ + cell] - probeDifference_[cell]));
 }
 
 }  // namespace tavro

@@ -4,7 +4,15 @@
 // average. A probe is sampled and reduced the same way and matched to the
 // stored face with the smallest sum of absolute differences; the earliest
 // stored face wins ties.
+//
+// The stored faces are the only state: the average and the differences are
+// derived from them over the current imageWidth x imageHeight and NoOfFaces
+// by the first Identify after any change, all or nothing, so a renewal that
+// fails leaves nothing half-written and the next Identify tries again.
+// addFace throws what that renewal would throw. Identity is a copy of the
+// matched face: changing it never reaches the database.
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -21,14 +29,14 @@ class ClassFaceRecogniser {
   // A score at or above this never wins.
   static constexpr std::int32_t kNoMatchScore = 99999999;
 
-  ClassFaceRecogniser();
-  ~ClassFaceRecogniser();
+  ClassFaceRecogniser() = default;
   ClassFaceRecogniser(const ClassFaceRecogniser&) = delete;
   ClassFaceRecogniser& operator=(const ClassFaceRecogniser&) = delete;
 
   std::int16_t imageWidth() const;   void setImageWidth(std::int16_t);
   std::int16_t imageHeight() const;  void setImageHeight(std::int16_t);
   std::int16_t NoOfFaces() const;    void setNoOfFaces(std::int16_t);
+  // The same object on every call until the next match or setIdentity.
   std::shared_ptr<classImageProcessing> Identity() const;
   void setIdentity(std::shared_ptr<classImageProcessing> grid);
 
@@ -36,30 +44,65 @@ class ClassFaceRecogniser {
   void addFace(PictureSurface& facePicture, const std::string& faceName);
   std::string Identify(PictureSurface& facePicture);
 
-  // What the last Identify saw, for tools that tell how sure an answer is.
-  // None of these changes a result of the operations above.
-  //
-  // One score per stored face in slot order, each the very sum Identify
-  // compared; empty before the first Identify and after one that failed.
+  // What the last Identify compared, for tools that tell how sure an answer
+  // is. One score per stored face in slot order; empty before the first
+  // Identify and after one that failed.
   const std::vector<std::int32_t>& lastScores() const noexcept;
   // The name stored in a slot below NoOfFaces; SubscriptOutOfRange otherwise.
   const std::string& faceNameAt(int slot) const;
-  // Cells of the average face, of the last probe's difference grid and of a
-  // stored face's difference grid, as Identify compared them.
+  // A cell of the average face, and |difference of slot - probe's difference|
+  // at a cell: the term it added to the slot's score. SubscriptOutOfRange
+  // outside the faces and cells last compared.
   float averageFaceAt(std::int16_t x, std::int16_t y) const;
-  std::uint8_t probeDifferenceAt(std::int16_t x, std::int16_t y) const;
-  std::uint8_t differenceAt(int slot, std::int16_t x, std::int16_t y);
+  std::uint8_t scoreTermAt(int slot, std::int16_t x, std::int16_t y) const;
 
  private:
-  // The private record (faces, differences, names, average, probe grids)
-  // and the caches that keep storing and identifying cheap.
-  struct Database;
+  // A stored face: its grid's size, whether sizing that grid succeeded, and
+  // then its width x height sampled cells, column by column, in faceCells_.
+  struct Face {
+    bool stored = false;
+    bool sized = false;
+    std::int16_t width = 0;
+    std::int16_t height = 0;
+    std::size_t cellCount() const { return sized ? std::size_t(width) * std::size_t(height) : 0; }
+  };
+
+  std::size_t cellsBefore(int slot) const;
+  void storeFace(int slot, const Face& face);
+  bool fits(int upperX, int upperY) const;
+  void checkRenewal() const;
+  void renew();
+  void takeProbeDifference();
+  std::string bestMatch();
+  std::shared_ptr<classImageProcessing> copyOfFace(int slot) const;
+  std::size_t comparedCell(std::int16_t x, std::int16_t y) const;
 
   std::int16_t imageWidth_ = 0;
   std::int16_t imageHeight_ = 0;
   std::int16_t NoOfFaces_ = 0;
-  std::shared_ptr<classImageProcessing> Identity_;
-  std::unique_ptr<Database> db_;
+  int averageUpperX_ = -1;  // the average face's bounds, set by init
+  int averageUpperY_ = -1;
+  std::vector<Face> faces_ = std::vector<Face>(kCapacity);  // slots 0..1000
+  std::vector<std::string> faceNames_ = std::vector<std::string>(kCapacity);
+  std::vector<std::uint8_t> faceCells_;  // of every stored face, in slot order
+  std::unique_ptr<classImageProcessing> probe_;  // samples faces and probes
+
+  // Derived by the last renewal, over width_ x height_ cells, column by
+  // column: the average, and each compared face's difference and the
+  // probe's, in rows of stride_ bytes padded with 0.
+  bool renewed_ = false;
+  std::size_t width_ = 0;
+  std::size_t height_ = 0;
+  std::size_t comparedFaces_ = 0;
+  std::size_t stride_ = 0;
+  std::vector<std::uint8_t> average_;
+  std::vector<std::uint8_t> differences_;
+  std::vector<std::uint8_t> probeDifference_;
+  std::vector<std::int32_t> lastScores_;
+
+  // The match: a slot, whose face is copied when Identity is first asked for.
+  mutable int matchedSlot_ = -1;
+  mutable std::shared_ptr<classImageProcessing> identity_;
 };
 
 }  // namespace tavro

@@ -34,9 +34,8 @@ constexpr long kMaxCells = 183L * 183;
 // grows with the square of the cells: it is asked only of grids this small
 // (long thin ones still reach every 16-bit limit of the segment table).
 constexpr long kMaxTracedCells = 1024;
-// Storing and identifying visit every cell of every stored face (the
-// reference always, the recogniser where its quick paths do not apply), so
-// they are asked only while faces x cells stays below this.
+// Storing and identifying visit every cell of every stored face, so they
+// are asked only while faces x cells stays below this.
 constexpr long kMaxFaceCells = 1L << 18;
 
 using GridRef = std::shared_ptr<classImageProcessing>;
@@ -234,6 +233,8 @@ class GridCalls {
         if (!recognisersAffordable()) break;
         onRecognisers([&] { return recogniser_.Identify(canvas_); },
                       [&] { return reference_.Identify(canvas_); });
+        if (!recogniser_.lastScores().empty())
+          require(recogniser_.lastScores() == reference_.lastScores, "the scores differ");
         break;
     }
   }

@@ -26,13 +26,19 @@ class Grid2D {
   // Bounds (0..upperX, 0..upperY), every cell set to fill. Negative bounds are
   // out of range, as in the array declaration they come from.
   Grid2D(int upperX, int upperY, T fill = T{}) {
-    if (upperX < 0 || upperY < 0) throw Error(ErrorKind::SubscriptOutOfRange);
-    const std::int64_t cells = (std::int64_t{upperX} + 1) * (std::int64_t{upperY} + 1);
-    if (cells > kMaxCells) throw Error(ErrorKind::Platform, "Out of memory");
+    const std::int64_t cells = checkBounds(upperX, upperY);
     upperX_ = upperX;
     upperY_ = upperY;
     cells_ = std::make_unique<T[]>(static_cast<std::size_t>(cells));
     std::fill_n(cells_.get(), cells, fill);
+  }
+
+  // The cells a grid of these bounds holds, or the error creating it throws.
+  static std::int64_t checkBounds(int upperX, int upperY) {
+    if (upperX < 0 || upperY < 0) throw Error(ErrorKind::SubscriptOutOfRange);
+    const std::int64_t cells = (std::int64_t{upperX} + 1) * (std::int64_t{upperY} + 1);
+    if (cells > kMaxCells) throw Error(ErrorKind::Platform, "Out of memory");
+    return cells;
   }
 
   Grid2D(const Grid2D& other) { *this = other; }

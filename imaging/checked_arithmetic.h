@@ -12,12 +12,26 @@
 
 namespace tavro::checked {
 
-// Nearest whole number, ties to even (12.5 -> 12, 127.5 -> 128), whatever the
-// floating-point environment says.
+// Below 2^52 in magnitude a double may have a fraction; beyond, it is whole.
+constexpr double kFractionLimit = 4503599627370496.0;
+
+// The nearest integer to v, ties to even, for |v| < kFractionLimit. Whole
+// part and rest are both exact, so the tie test is too; no library call and
+// no branch (which way a sampled value rounds is no pattern a predictor learns),
+// and nothing depends on the floating-point environment.
+inline std::int64_t nearestEvenInteger(double v) {
+  const std::int64_t whole = static_cast<std::int64_t>(v);  // toward zero
+  const double rest = v - static_cast<double>(whole);
+  const bool odd = (whole & 1) != 0;
+  const bool up = (rest > 0.5) | ((rest == 0.5) & odd);
+  const bool down = (rest < -0.5) | ((rest == -0.5) & odd);
+  return whole + std::int64_t{up} - std::int64_t{down};
+}
+
+// Nearest whole number, ties to even (12.5 -> 12, 127.5 -> 128).
 inline double roundHalfEven(double v) {
-  const double nearest = std::round(v);  // ties away from zero
-  if (std::fabs(v - std::trunc(v)) == 0.5) return 2.0 * std::round(v / 2.0);
-  return nearest;
+  if (!(std::fabs(v) < kFractionLimit)) return v;  // whole already, or NaN
+  return std::copysign(static_cast<double>(nearestEvenInteger(v)), v);  // -0.3 gives -0
 }
 
 template <class Int>
@@ -50,12 +64,17 @@ inline std::int32_t mul32(std::int64_t a, std::int64_t b) { return toInt32(a * b
 // so a count of -32768 overflows as the loop bound would.
 inline std::int16_t lastIndex(std::int16_t count) { return sub16(count, 1); }
 
-// Round to nearest, ties to even, then range-check.
-inline std::int16_t roundToInt16(double v) { return wholeToInt<std::int16_t>(roundHalfEven(v)); }
-inline std::int32_t roundToInt32(double v) { return wholeToInt<std::int32_t>(roundHalfEven(v)); }
+// Round to nearest, ties to even, then range-check; NaN and infinities overflow.
+template <class Int>
+Int roundToInt(double v) {
+  if (!(std::fabs(v) < kFractionLimit)) throw Error(ErrorKind::Overflow);
+  return narrow<Int>(nearestEvenInteger(v));
+}
+inline std::int16_t roundToInt16(double v) { return roundToInt<std::int16_t>(v); }
+inline std::int32_t roundToInt32(double v) { return roundToInt<std::int32_t>(v); }
 
 // Conversion to an 8-bit cell value: rounded, and fails outside 0..255.
-inline std::uint8_t roundToByte(double v) { return wholeToInt<std::uint8_t>(roundHalfEven(v)); }
+inline std::uint8_t roundToByte(double v) { return roundToInt<std::uint8_t>(v); }
 
 // The largest whole number not above v, as a 16-bit integer.
 inline std::int16_t floorToInt16(double v) { return wholeToInt<std::int16_t>(std::floor(v)); }

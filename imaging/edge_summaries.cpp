@@ -67,7 +67,6 @@ void classImageProcessing::getImageEdges(classImageProcessing& rawImage) {
   noOfEdgeTraces_ = 0;
   double total = 0.0;
 
-  contentChanged();
   writeEdgeCells(imageGrid_, tracedMap_, width_, height_, rawImage, scale, [&](float e) {
     total += e;
     return e < EdgeThreshold_ ? 0.0f : e * 255.0f;
@@ -86,7 +85,6 @@ void classImageProcessing::getImageContours(classImageProcessing& rawImage) {
   noOfEdgeTraces_ = 0;
   const float span = 1.0f - EdgeThreshold_;
 
-  contentChanged();
   writeEdgeCells(imageGrid_, tracedMap_, width_, height_, rawImage, scale, [&](float e) {
     // Edges just above the threshold bright, the strongest dark.
     const float d = e - EdgeThreshold_;

@@ -2,6 +2,8 @@
 // (update), single-cell access and white noise.
 
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "imaging/checked_arithmetic.h"
 #include "imaging/image_processing.h"
@@ -23,6 +25,15 @@ double samplingTerm(std::int16_t processType, std::int32_t colour) {
     case 3: return (colour & 0xFF0000) / 16711680.0;    // blue
     default: return 0.0;                                // unknown mode: the cell becomes 0
   }
+}
+
+// The cell of a one-point block in mode 0: round(colour / 16777215 x 255).
+// For a colour 0..0xFFFFFF that is round(colour / 65793), and colour / 65793
+// never comes within 1 / 131586 of a tie, far beyond the error of the
+// floating steps, so integer rounding gives the very same cell.
+std::uint8_t onePointCell(std::int32_t colour) {
+  if (colour >= 0 && colour <= 0xFFFFFF) return static_cast<std::uint8_t>((colour + 32896) / 65793);
+  return checked::roundToByte(samplingTerm(0, colour) * 255.0);  // the block's sum is this one term
 }
 
 // Block size along one axis: the region's extent per cell, rounded, at least 1.
@@ -62,7 +73,6 @@ void classImageProcessing::setEdgeThreshold(float v) { EdgeThreshold_ = v; }
 void classImageProcessing::init(std::int16_t imageWidth, std::int16_t imageHeight) {
   width_ = imageWidth;
   height_ = imageHeight;
-  contentChanged();
   imageGrid_ = Grid2D<std::uint8_t>(width_, height_, 0);
   tracedMap_ = Grid2D<bool>(width_, height_, false);
   traceVisited_ = Grid2D<bool>(width_, height_, false);
@@ -80,7 +90,6 @@ std::uint8_t classImageProcessing::getPoint(std::int16_t x, std::int16_t y) cons
 }
 
 void classImageProcessing::setPoint(std::int16_t x, std::int16_t y, std::uint8_t value) {
-  contentChanged();
   imageGrid_.at(x, y) = value;
 }
 
@@ -106,20 +115,34 @@ void classImageProcessing::update(PictureSurface& canvas, std::optional<double> 
   const std::int16_t stepX = blockSize(regionWidth, width_);
   const std::int16_t stepY = blockSize(regionHeight, height_);
   const double area = checked::mul16(stepX, stepY);
+  const bool onePoint = area == 1.0 && processType_ == 0;  // the application's sampling
 
-  contentChanged();
+  // A block's first and last row are the same in every column: rounded and
+  // checked in column 0, where the first failure of a row is met, then reused.
+  std::vector<std::pair<std::int16_t, std::int16_t>> rows;
   const int lastX = checked::lastIndex(width_);
   for (int x = 0; x <= lastX; ++x) {
-    // The column's exact block origin; rounded (and range-checked) per cell.
+    // The column's exact block origin; rounded (and range-checked) at its first cell.
     const double originX = static_cast<double>(x) / width_ * regionWidth + regionLeft;
+    std::int16_t px = 0;
+    std::int16_t lastI = 0;
     const int lastY = checked::lastIndex(height_);
     for (int y = 0; y <= lastY; ++y) {
       tracedMap_.at(x, y) = false;
-      const std::int16_t px = checked::roundToInt16(originX);
-      const std::int16_t py = checked::roundToInt16(
-          static_cast<double>(y) / height_ * regionHeight + regionTop);
-      const std::int16_t lastI = checked::sub16(checked::add16(px, stepX), 1);
-      const std::int16_t lastJ = checked::sub16(checked::add16(py, stepY), 1);
+      if (y == 0) {
+        px = checked::roundToInt16(originX);
+        lastI = checked::sub16(checked::add16(px, stepX), 1);
+      }
+      if (x == 0) {
+        const std::int16_t py = checked::roundToInt16(
+            static_cast<double>(y) / height_ * regionHeight + regionTop);
+        rows.emplace_back(py, checked::sub16(checked::add16(py, stepY), 1));
+      }
+      const auto [py, lastJ] = rows[static_cast<std::size_t>(y)];
+      if (onePoint) {
+        imageGrid_.at(x, y) = onePointCell(canvas.point(static_cast<float>(px), static_cast<float>(py)));
+        continue;
+      }
       double sum = 0.0;
       for (std::int32_t i = px; i <= lastI; ++i) {
         for (std::int32_t j = py; j <= lastJ; ++j) {
@@ -133,7 +156,6 @@ void classImageProcessing::update(PictureSurface& canvas, std::optional<double> 
 }
 
 void classImageProcessing::whiteNoise() {
-  contentChanged();
   const int lastX = checked::lastIndex(width_);
   for (int x = 0; x <= lastX; ++x) {
     const int lastY = checked::lastIndex(height_);

@@ -14,7 +14,6 @@
 #include <vector>
 
 #include "imaging/bounded_arrays.h"
-#include "imaging/content_version.h"
 #include "imaging/edge_patterns.h"
 #include "platform/chart.h"
 #include "platform/picture_surface.h"
@@ -81,11 +80,6 @@ class classImageProcessing {
   float probeX() const noexcept { return probeX_; }
   float probeY() const noexcept { return probeY_; }
 
-  // Changes whenever a cell of imageGrid may have changed (init, update,
-  // setPoint, whiteNoise, the summaries, copying or moving the object): lets
-  // holders keep derived data.
-  std::uint64_t contentVersion() const noexcept { return contentVersion_.value(); }
-
  private:
   // Fills edgePatterns_ slots 0..13 with the standard set; the last step of init.
   void buildEdgePatterns();
@@ -100,11 +94,6 @@ class classImageProcessing {
   void clearTraceVisited();
   void markTraceVisited(std::int16_t x, std::int16_t y);
   void mergeTraceVisited();
-  void contentChanged() noexcept { contentVersion_.bump(); }
-
-  // First of all members: a copy or move takes a fresh stamp before any
-  // cell is copied, so even a copy that fails half-way is seen as a change.
-  ContentVersion contentVersion_;
 
   // Public variables.
   std::int16_t width_ = 0;

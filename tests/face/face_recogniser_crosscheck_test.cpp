@@ -1,8 +1,9 @@
 // The recogniser against the plain reference algorithm on random sequences of
 // operations: the same names, errors, counts and Identity after every step,
 // including misuse through the setters, re-init with other sizes and changes
-// to matched grids made from outside (through shared or plain references, by
-// setting cells, re-init, copying cells in or moving them out).
+// to matched grids made from outside (through shared or weak references, by
+// setting cells, re-init, copying cells in or moving them out), which must
+// never reach either database.
 
 #include <gtest/gtest.h>
 
@@ -154,6 +155,16 @@ class CrossCheck {
       FakePictureSurface surface = recipe.make();
       return r.Identify(surface);
     });
+    if (fast_.lastScores().empty()) return;
+    // What the tools read of an answer: every score, the average, the answer's terms.
+    ASSERT_EQ(fast_.lastScores(), reference_.lastScores) << history;
+    const auto& scores = reference_.lastScores;
+    const int answer = static_cast<int>(std::min_element(scores.begin(), scores.end()) - scores.begin());
+    for (std::int16_t x = 0; x < reference_.imageWidth; ++x)
+      for (std::int16_t y = 0; y < reference_.imageHeight; ++y) {
+        ASSERT_EQ(fast_.averageFaceAt(x, y), reference_.averageAt(x, y)) << history;
+        ASSERT_EQ(fast_.scoreTermAt(answer, x, y), reference_.scoreTermAt(answer, x, y)) << history;
+      }
   }
 
   void misuse() {
@@ -216,9 +227,9 @@ class CrossCheck {
   static void setHeight(ClassFaceRecogniser& r, std::int16_t v) { r.setImageHeight(v); }
   static void setHeight(ReferenceRecogniser& r, std::int16_t v) { r.imageHeight = v; }
 
-  // The matched grid kept outside: shared (held), or through a plain
-  // reference only, so that it lives on in the recogniser alone and may be
-  // changed long after Identity moved on.
+  // The matched grid kept outside: shared (held), or watched through a weak
+  // reference only, so that it may be changed for as long as the recogniser
+  // keeps it, also after Identity moved on.
   void keepIdentity(bool share) {
     if (!fast_.Identity()) return;
     history += share ? " hold" : " watch";

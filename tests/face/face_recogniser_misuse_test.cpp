@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <vector>
 
 #include "tests/face/face_test_pictures.h"
 #include "tests/imaging/error_kind_of.h"
@@ -34,11 +35,12 @@ TEST_F(TwoDots, CountPointingAtEmptySlotsFailsWhenTheFirstIsRead) {
   // Slot 5 is filled and counted; averaging then reaches the empty slot 2.
   EXPECT_EQ(kindOf([&] { recogniser.addFace(black, "late"); }), ErrorKind::ObjectNotSet);
   EXPECT_EQ(recogniser.NoOfFaces(), 6);
-  // The average was left at the running sum 100 + 200 = 300, so the probe's
-  // difference is 0; "dim" (difference 0) leads until slot 2 fails.
+  // Identify renews first and fails there, before any face is scored: the
+  // match stays "bright".
   auto white = dot(255);
   EXPECT_EQ(kindOf([&] { recogniser.Identify(white); }), ErrorKind::ObjectNotSet);
-  EXPECT_EQ(recogniser.Identity()->getPoint(0, 0), 100);
+  ASSERT_NE(recogniser.Identity(), nullptr);
+  EXPECT_EQ(recogniser.Identity()->getPoint(0, 0), 200);
 }
 
 TEST_F(TwoDots, NegativeCountStoresNothingAndMatchesNothing) {
@@ -67,7 +69,7 @@ TEST_F(TwoDots, CountAtOrBeyondCapacity) {
   EXPECT_EQ(kindOf([&] { recogniser.Identify(bright); }), ErrorKind::ObjectNotSet);  // slot 2
   recogniser.setNoOfFaces(2000);
   EXPECT_EQ(kindOf([&] { recogniser.Identify(bright); }), ErrorKind::ObjectNotSet);
-  EXPECT_EQ(recogniser.Identity()->getPoint(0, 0), 200);
+  EXPECT_EQ(recogniser.Identity(), nullptr);  // renewal fails before any face is scored
 }
 
 TEST_F(TwoDots, ZeroWidthScoresEveryFaceZeroSoTheFirstWins) {
@@ -80,6 +82,13 @@ TEST_F(TwoDots, ZeroWidthWithACountBeyondTheSlotsNeverReachesAMissingSlot) {
   recogniser.setImageWidth(0);
   recogniser.setNoOfFaces(1500);  // every score is 0: only slot 0 is ever taken
   EXPECT_EQ(recogniser.Identify(bright), "dim");
+}
+
+TEST_F(TwoDots, ACountSetBeforeIdentifyIsTheOneRenewedFrom) {
+  recogniser.setNoOfFaces(1);  // "dim" alone: average 100
+  auto probe = dot(140);       // difference 40, where the average 150 of both gave 0
+  EXPECT_EQ(recogniser.Identify(probe), "dim");
+  EXPECT_EQ(recogniser.lastScores(), std::vector<std::int32_t>{40});
 }
 
 TEST_F(TwoDots, SizeBeyondTheStoredGridsIsOutOfRange) {
@@ -117,14 +126,14 @@ TEST_F(TwoDots, IdentityCanBeSetToAnyGridWithoutEffectOnMatching) {
   EXPECT_EQ(recogniser.Identify(bright), "bright");
 }
 
-TEST_F(TwoDots, ChangingTheMatchedGridCountsOnlyFromTheNextAddFace) {
+TEST_F(TwoDots, ChangingTheMatchedGridNeverReachesTheDatabase) {
   EXPECT_EQ(recogniser.Identify(bright), "bright");
-  recogniser.Identity()->setPoint(0, 0, 0);  // the stored "bright" grid itself
+  recogniser.Identity()->setPoint(0, 0, 0);  // a copy of the stored "bright" grid
   EXPECT_EQ(recogniser.Identify(bright), "bright");
   auto black = dot(0);
   recogniser.addFace(black, "black");
-  // Average floor((100 + 0 + 0) / 3) = 33: differences 67, 0, 0.
-  EXPECT_EQ(recogniser.Identify(black), "bright");
+  // Average floor((100 + 200 + 0) / 3) = 100: differences 0, 100, 0.
+  EXPECT_EQ(recogniser.Identify(black), "dim");
 }
 
 TEST_F(TwoDots, ChangingAHeldGridAfterAddFaceDoesNotReachItsDifference) {
@@ -137,31 +146,31 @@ TEST_F(TwoDots, ChangingAHeldGridAfterAddFaceDoesNotReachItsDifference) {
   EXPECT_EQ(recogniser.Identify(bright), "bright");
 }
 
-TEST_F(TwoDots, AMatchedGridChangedThroughAPlainReferenceCountsAtTheNextAddFace) {
+TEST_F(TwoDots, AMatchedGridChangedThroughAPlainReferenceNeverReachesTheDatabase) {
   EXPECT_EQ(recogniser.Identify(bright), "bright");
-  classImageProcessing& kept = *recogniser.Identity();  // no shared reference kept
-  EXPECT_EQ(recogniser.Identify(dim), "dim");           // Identity moves on
+  // No shared reference kept: the copy lives only until Identity moves on.
+  classImageProcessing& kept = *recogniser.Identity();
+  kept.setPoint(0, 0, 0);
+  EXPECT_EQ(recogniser.Identify(dim), "dim");
   auto black = dot(0);
   recogniser.addFace(black, "black");
-  kept.setPoint(0, 0, 0);  // the stored "bright" grid, long after it was matched
   auto black2 = dot(0);
   recogniser.addFace(black2, "black2");
-  // Average floor((100 + 0 + 0 + 0) / 4) = 25: differences 75, 0, 0, 0. A
-  // probe of 70 (difference 45) scores 30 against "dim" and 45 elsewhere.
+  // Average floor((100 + 200 + 0 + 0) / 4) = 75: differences 25, 125, 0, 0.
+  // A probe of 70 (difference 0) scores 0 first against "black".
   auto probe = dot(70);
-  EXPECT_EQ(recogniser.Identify(probe), "dim");
+  EXPECT_EQ(recogniser.Identify(probe), "black");
 }
 
-TEST_F(TwoDots, SpareCellOfAMatchedGridReachesOnlyTheWiderComparison) {
+TEST_F(TwoDots, SpareCellOfAMatchedGridReachesNoComparison) {
   EXPECT_EQ(recogniser.Identify(bright), "bright");
-  recogniser.Identity()->setPoint(1, 0, 250);  // the spare column of "bright"
-  // Two columns: the average of column 1 is floor((0 + 250 + 0) / 3) = 83, so
-  // the difference of "bright" gets 167 in its own spare column.
+  recogniser.Identity()->setPoint(1, 0, 250);  // the spare column of a copy of "bright"
+  // Two columns: the one-column faces read their spare column, 0, in column 1.
   recogniser.setImageWidth(2);
   auto wide = greyFace({{0}, {0}});
   recogniser.addFace(wide, "wide");
   // Back to one column: average floor(400 / 4) = 100, differences 0, 100, 0,
-  // 0 in column 0. The spare 167 is outside the comparison.
+  // 0 in column 0.
   recogniser.setImageWidth(1);
   auto narrow = dot(100);
   recogniser.addFace(narrow, "narrow");

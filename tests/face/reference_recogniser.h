@@ -1,6 +1,9 @@
 #pragma once
 // The face recogniser's algorithm written out as plainly as it reads, with no
-// shortcuts: the reference the real recogniser is checked against.
+// shortcuts: the reference the real recogniser is checked against. It follows
+// the recogniser's rules for misuse: a renewal is all or nothing and runs
+// again before every Identify, from the stored faces and the current size
+// (with no faces the average is 0), and Identity is a copy of the matched face.
 
 #include <array>
 #include <cmath>
@@ -8,6 +11,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "imaging/bounded_arrays.h"
 #include "imaging/checked_arithmetic.h"
@@ -23,6 +27,7 @@ class ReferenceRecogniser {
   std::int16_t imageHeight = 0;
   std::int16_t NoOfFaces = 0;
   GridRef Identity;
+  std::vector<std::int32_t> lastScores;  // of the last Identify that succeeded
 
   void init(std::int16_t width, std::int16_t height) {
     imageWidth = width;
@@ -43,13 +48,14 @@ class ReferenceRecogniser {
     slot(faceGrids, n)->update(picture);
     slot(faceNames, n) = name;
     NoOfFaces = checked::add16(n, 1);
-    computeAverageFace();
-    computeDifferenceGrids();
+    renew();
   }
 
   std::string Identify(PictureSurface& picture) {
     std::string name;
+    std::vector<std::int32_t> scores;
     object(probeGrid).update(picture);
+    renew();
     for (int x = 0; x <= checked::sub16(imageWidth, 1); ++x)
       for (int y = 0; y <= checked::sub16(imageHeight, 1); ++y) {
         const std::uint8_t v = object(probeGrid).getPoint(p(x), p(y));
@@ -65,13 +71,21 @@ class ReferenceRecogniser {
           const int probe = object(probeDifference).getPoint(p(x), p(y));
           score = checked::add32(score, std::abs(stored - probe));
         }
+      scores.push_back(score);
       if (score < bestScore) {
         bestScore = score;
         name = slot(faceNames, f);
-        Identity = slot(faceGrids, f);
+        const GridRef& face = slot(faceGrids, f);
+        Identity = face ? std::make_shared<classImageProcessing>(*face) : nullptr;
       }
     }
+    lastScores = scores;
     return name;
+  }
+
+  float averageAt(int x, int y) const { return averageFace.at(x, y); }
+  int scoreTermAt(int f, std::int16_t x, std::int16_t y) const {
+    return std::abs(differenceGrids.at(static_cast<std::size_t>(f))->getPoint(x, y) - probeDifference->getPoint(x, y));
   }
 
  private:
@@ -90,19 +104,23 @@ class ReferenceRecogniser {
     return checked::narrow<std::uint8_t>(d < 0 ? 0 : d);
   }
 
-  void computeAverageFace() {
+  // The average into a copy, kept only once whole; the differences then cannot fail.
+  void renew() {
+    Grid2D<float> average = averageFace;
     for (int f = 0; f <= checked::sub16(NoOfFaces, 1); ++f)
       for (int x = 0; x <= checked::sub16(imageWidth, 1); ++x)
         for (int y = 0; y <= checked::sub16(imageHeight, 1); ++y) {
           const float v = object(slot(faceGrids, f)).getPoint(p(x), p(y));
           if (f == 0)
-            averageFace.at(x, y) = v;
+            average.at(x, y) = v;
           else
-            averageFace.at(x, y) = averageFace.at(x, y) + v;
+            average.at(x, y) = average.at(x, y) + v;
         }
     for (int x = 0; x <= checked::sub16(imageWidth, 1); ++x)
       for (int y = 0; y <= checked::sub16(imageHeight, 1); ++y)
-        averageFace.at(x, y) = std::floor(averageFace.at(x, y) / static_cast<float>(NoOfFaces));
+        average.at(x, y) = NoOfFaces > 0 ? std::floor(average.at(x, y) / static_cast<float>(NoOfFaces)) : 0.0f;
+    averageFace = std::move(average);
+    computeDifferenceGrids();
   }
 
   void computeDifferenceGrids() {

@@ -272,18 +272,6 @@ TEST(ImageEdges, UninitialisedPicture) {
   EXPECT_EQ(kindOf([&] { edges.getImageContours(handSized); }), ErrorKind::SubscriptOutOfRange);
 }
 
-TEST(ImageEdges, ContentVersionMovesOn) {
-  classImageProcessing raw = verticalStep(10, 10, 5);
-  classImageProcessing edges;
-  edges.init(10, 10);
-  const std::uint64_t before = edges.contentVersion();
-  edges.getImageEdges(raw);
-  EXPECT_GT(edges.contentVersion(), before);
-  const std::uint64_t afterEdges = edges.contentVersion();
-  edges.getImageContours(raw);
-  EXPECT_GT(edges.contentVersion(), afterEdges);
-}
-
 // --- getImageContours ---
 
 TEST(ImageContours, EdgesJustAboveTheThresholdAreBrightest) {

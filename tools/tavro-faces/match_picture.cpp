@@ -2,7 +2,6 @@
 
 #include <QPainter>
 #include <cmath>
-#include <cstdlib>
 
 #include "answer_output.h"
 #include "drawing/image_canvas.h"
@@ -63,9 +62,7 @@ Panels drawPanels(const ProbeAnswer& answer, ClassFaceRecogniser& recogniser) {
   if (!answer.certainty.answerSlot || !matched) return panels;
   const int slot = *answer.certainty.answerSlot;
   panels.matched = drawn(*matched, kPanel, kPanel);
-  const auto difference = [&](std::int16_t x, std::int16_t y) {
-    return std::abs(int{recogniser.differenceAt(slot, x, y)} - int{recogniser.probeDifferenceAt(x, y)});
-  };
+  const auto difference = [&](std::int16_t x, std::int16_t y) { return int{recogniser.scoreTermAt(slot, x, y)}; };
   for (std::int16_t x = 0; x < width; ++x)
     for (std::int16_t y = 0; y < height; ++y) panels.largestDifference = std::max(panels.largestDifference, difference(x, y));
   panels.heat = drawn(filledGrid(width, height, kRedLevels,
