@@ -163,12 +163,12 @@ class PngDecoder : public PictureDecoder {
     const int top = region.top(), end = region.bottom() + 1;
     const size_t rowBytes = png_get_rowbytes(png_, info_);
     const bool interlaced = passes_ > 1;
-    // Each pass adds its pixels to the rows kept; a scratch row takes the others.
-    buffer_.assign((interlaced ? static_cast<size_t>(region.height()) + 1 : 1) * rowBytes, 0);
-    png_bytep scratch = buffer_.data() + buffer_.size() - rowBytes;
+    // Each pass adds its pixels to the rows kept; the others are decoded and dropped.
+    buffer_.assign((interlaced ? static_cast<size_t>(region.height()) : 1) * rowBytes, 0);
+    png_bytep scratch = buffer_.data();
     for (int pass = 0; pass < passes_; ++pass)
       for (int y = 0; y < (pass + 1 == passes_ ? end : size_.height()); ++y) {  // the last pass stops below the region
-        png_read_row(png_, interlaced && y >= top && y < end ? buffer_.data() + (y - top) * rowBytes : scratch, nullptr);
+        png_read_row(png_, !interlaced ? scratch : y >= top && y < end ? buffer_.data() + (y - top) * rowBytes : nullptr, nullptr);
         if (callbacks_.failed) return false;
         if (!interlaced && y >= top) deliver(y, scratch, region, row);
       }

@@ -625,10 +625,12 @@ TEST(PictureLoaderCorner, ARunLengthBmpShowsWhatQtsReaderShowsAndItsFirstColourW
 
 // A corner needs the first rows of a PNG (at most half of this one's data)
 // and reads no further than the end of the chunk they lie in; a GIF is
-// walked to its trailer whatever the corner, and a BMP's top rows come last.
+// walked to its trailer whatever the corner, and a BMP's top rows come last
+// (an uncompressed one must hold every row, also one whose top rows come first).
 TEST(PictureLoaderCorner, RefusesACutOrDamagedPartThatIsReadAndNothingElse) {
   const QImage picture = detailedPicture(300, 240);
-  const QByteArray png = encoded(picture, "PNG"), gif = encoded(picture, "GIF"), rle = runLengthBmp(picture, false);
+  const QByteArray png = encoded(picture, "PNG"), gif = encoded(picture, "GIF"), rle = runLengthBmp(picture, false),
+                   topDownBmp = bmpOf({40, 24, {}, true}, picture.size());
   const QByteArray oneChunk =
       pngOf({.colourType = PNG_COLOR_TYPE_RGB, .depth = 8, .oneDataChunk = true}, picture.size());
   const qsizetype lastDataByte = oneChunk.size() - 12 - 4 - 1;  // before the IDAT CRC and the IEND chunk
@@ -642,7 +644,8 @@ TEST(PictureLoaderCorner, RefusesACutOrDamagedPartThatIsReadAndNothingElse) {
                         {png, png.size() * 3 / 10, true, true},  {png, png.size() * 9 / 10, false, false},
                         {png, png.size() * 9 / 10, true, false}, {oneChunk, lastDataByte, true, true},
                         {oneChunk, lastDataByte, false, true},   {gif, gif.size() / 5, false, true},
-                        {gif, gif.size() * 9 / 10, false, true}, {rle, rle.size() * 9 / 10, false, true}};
+                        {gif, gif.size() * 9 / 10, false, true}, {rle, rle.size() * 9 / 10, false, true},
+                        {topDownBmp, topDownBmp.size() * 9 / 10, false, true}};
   for (const Case& c : cases) {
     QByteArray bytes =
         c.damaged ? QByteArray(c.whole).replace(c.at, 1, QByteArray(1, char(~c.whole[c.at]))) : c.whole.left(c.at);
@@ -712,7 +715,7 @@ TEST(PictureLoaderUpright, AJpegStandsAsItsExifOrientationSays) {
     for (int orientation = 1; orientation <= 8; ++orientation)
       expectBoxesShowWhatQtShows(withExif(jpeg, orientation), "orientation " + std::to_string(orientation), true);
     const QByteArray malformed[] = {withExif(jpeg, 0), withExif(jpeg, 9), withExif(jpeg, 6, "II*\0\x08\0\0"),
-                                    withExif(jpeg, 6, QByteArray("MM\0*\0\0\0\x08\0\x01\x01\x12\0\x04", 16)),
+                                    withExif(jpeg, 6, QByteArray("MM\0*\0\0\0\x08\0\x01\x01\x12\0\x04", 14)),
                                     withExif(jpeg, 6, QByteArray("II*\0\xff\xff\0\0\x01\0\x12\x01\x03\0", 14))};
     for (const QByteArray& bytes : malformed)
       EXPECT_EQ(shownIn(QSize(101, 101), loadBytes(bytes, {QSize(101, 101)})), shownIn(QSize(101, 101), readByQt(jpeg)));
