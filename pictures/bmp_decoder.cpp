@@ -1,11 +1,9 @@
-// BMP of 1 to 32 bits a pixel, uncompressed, with bit-field masks or
-// run-length coded (RLE8, RLE4), with the info headers Qt's reader takes.
-// An uncompressed file must hold every row it declares (its size says so);
-// the region's rows are found by seeking. A run-length stream is walked to
-// its end (the top rows come last); pixels it skips show the table's first
-// colour, an index beyond the table black. As in Qt's reader, a bit-field
-// channel of n bits is scaled by 256 / 2^n, truncated (0 beyond 8 bits),
-// and alpha is read where a header of 108 bytes or more gives its mask.
+// BMP of 1 to 32 bits a pixel, uncompressed, with bit-field masks or run-length coded (RLE8, RLE4),
+// with the info headers Qt's reader takes. An uncompressed file must hold every row it declares (its
+// size says so); the region's rows are found by seeking. A run-length stream is walked to its end (the
+// top rows come last); pixels it skips show the table's first colour, an index beyond the table black.
+// As in Qt's reader, a bit-field channel of n bits is scaled by 256 / 2^n, truncated (0 beyond 8
+// bits), and alpha is read where a header of 108 bytes or more gives its mask.
 
 #include <QIODevice>
 #include <QtEndian>
@@ -54,7 +52,7 @@ class BmpDecoder : public PictureDecoder {
       refuseInvalidPicture(name_, QStringLiteral("is a BMP that cannot be shown (%1 bits a pixel, compression %2)")
                                       .arg(bits_).arg(compression_));
     topDown_ = height < 0;
-    size_ = QSize(static_cast<int>(std::min<qint64>(width, INT_MAX)), static_cast<int>(std::min<qint64>(std::abs(height), INT_MAX)));
+    size_ = QSize(static_cast<int>(width), static_cast<int>(std::min<qint64>(std::abs(height), INT_MAX)));
     rowBytes_ = (width * bits_ + 31) / 32 * 4;
     // Masks lie within a header of 108 bytes or more, or follow the header.
     qint64 tableAt = 14 + infoBytes;
@@ -70,7 +68,8 @@ class BmpDecoder : public PictureDecoder {
     const qint64 colours = bits_ > 8 ? 0 : core || field(46, 4) == 0 ? qint64{1} << bits_ : field(46, 4);
     const int entryBytes = core ? 3 : 4;
     if (colours > 256) refuseInvalidPicture(name_, QStringLiteral("declares more than 256 colours"));
-    if (tableAt + colours * entryBytes > head.size()) refuseInvalidPicture(name_, QStringLiteral("is cut short in its colour table"));
+    if (tableAt + colours * entryBytes > head.size())
+      refuseInvalidPicture(name_, QStringLiteral("is cut short in its colour table"));
     colours_.fill(0xff000000);
     for (int i = 0; i < colours; ++i) {
       const auto* entry = reinterpret_cast<const uchar*>(head.constData()) + tableAt + entryBytes * i;  // blue, green, red
@@ -81,14 +80,13 @@ class BmpDecoder : public PictureDecoder {
 
   void decode(const QRect& region, const RowSink& row) override {
     const bool runLength = compression_ == kRunLength8 || compression_ == kRunLength4;
-    const qint64 held = std::max<qint64>(0, device_.size() - start_ - dataAt_), declared = rowBytes_ * size_.height();
-    if (!runLength && held < declared)
-      refuseInvalidPicture(name_, QStringLiteral("holds %1 of the %2 bytes of pixel data its header declares").arg(held).arg(declared));
+    if (!runLength) checkHeld(name_, device_.size() - start_ - dataAt_, rowBytes_ * size_.height());
     region_ = region;
     indices_.assign(runLength ? std::size_t(region.width()) * std::size_t(region.height()) : 0, 0);
     if (runLength && (!device_.seek(start_ + dataAt_) || !walk()))
       refuseInvalidPicture(name_, QStringLiteral("ends before its run-length pixel data does"));
     QByteArray stored(runLength ? 0 : rowBytes_, Qt::Uninitialized);
+    const auto* bytes = reinterpret_cast<const uchar*>(stored.constData());
     std::vector<QRgb> shown(static_cast<std::size_t>(region.width()));
     for (int y = region.top(); y <= region.bottom(); ++y) {
       const qint64 at = start_ + dataAt_ + (topDown_ ? y : size_.height() - 1 - y) * rowBytes_;
@@ -96,7 +94,7 @@ class BmpDecoder : public PictureDecoder {
         refuseInvalidPicture(name_, QStringLiteral("cannot be read to its end"));
       const uchar* kept = runLength ? indices_.data() + (y - region.top()) * shown.size() : nullptr;
       for (int x = 0; x < region.width(); ++x)
-        shown[std::size_t(x)] = runLength ? colours_[kept[x]] : pixel(reinterpret_cast<const uchar*>(stored.constData()), region.left() + x);
+        shown[std::size_t(x)] = runLength ? colours_[kept[x]] : pixel(bytes, region.left() + x);
       row(y, reinterpret_cast<const uchar*>(shown.data()));
     }
   }

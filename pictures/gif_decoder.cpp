@@ -165,9 +165,7 @@ class GifDecoder : public PictureDecoder {
 
   const QString& name_;
   std::unique_ptr<GifFileType, void (*)(GifFileType*)> gif_{nullptr, [](GifFileType* gif) { DGifCloseFile(gif, nullptr); }};
-  int screenColours_ = 2;
-  int transparent_ = -1;
-  int rowsLeft_ = 0;
+  int screenColours_ = 2, transparent_ = -1, rowsLeft_ = 0;
 };
 
 }  // namespace

@@ -147,7 +147,8 @@ class JpegDecoder : public PictureDecoder {
     }
     if (info_.out_color_space == JCS_GRAYSCALE) rowFormat_ = QImage::Format_Grayscale8;
     else if (info_.out_color_space == JCS_RGB) info_.out_color_space = JCS_EXT_BGRA;  // 0xffRRGGBB words
-    else if (info_.out_color_space != JCS_CMYK) refuseInvalidPicture(name_, QStringLiteral("is in a colour space that cannot be shown"));
+    else if (info_.out_color_space != JCS_CMYK)
+      refuseInvalidPicture(name_, QStringLiteral("is in a colour space that cannot be shown"));
     return true;
   }
 
@@ -157,7 +158,8 @@ class JpegDecoder : public PictureDecoder {
     const JDIMENSION left = cropToColumns(region);
     row_.assign(info_.output_width, 0);
     JSAMPROW samples = reinterpret_cast<JSAMPROW>(row_.data());
-    const auto* firstPixel = reinterpret_cast<const uchar*>(row_.data()) + (region.left() - left) * (rowFormat_ == QImage::Format_Grayscale8 ? 1 : 4);
+    const int pixelBytes = rowFormat_ == QImage::Format_Grayscale8 ? 1 : 4;
+    const auto* firstPixel = reinterpret_cast<const uchar*>(row_.data()) + (region.left() - left) * pixelBytes;
     while (info_.output_scanline <= static_cast<JDIMENSION>(region.bottom())) {
       const int y = static_cast<int>(info_.output_scanline);
       jpeg_read_scanlines(&info_, &samples, 1);
@@ -189,7 +191,8 @@ class JpegDecoder : public PictureDecoder {
   [[noreturn]] void throwRefusal() const {
     const Refusal refusal = callbacks_->refusal;
     if (refusal == Refusal::TooLarge)
-      refusePicture(QStringLiteral("Picture too large: %1 needs more than %2 MB to decode").arg(name_).arg(kMaxJpegDecoderBytes >> 20));
+      refusePicture(QStringLiteral("Picture too large: %1 needs more than %2 MB to decode")
+                        .arg(name_).arg(kMaxJpegDecoderBytes >> 20));
     if (refusal == Refusal::TooManyScans)
       refusePicture(QStringLiteral("Picture too large: %1 has more than %2 scans").arg(name_).arg(kMaxJpegScans));
     refuseInvalidPicture(name_, (refusal == Refusal::Damaged ? QStringLiteral("is damaged or cut short (%1)")

@@ -1,9 +1,7 @@
 #pragma once
-// One decoder per picture format, behind one interface. Opening reads the
-// header (the size; nothing is allocated for pixels yet); decode() delivers
-// a region's rows, reading no further than it needs. A file cut short,
-// damaged or lying where it is read is refused ("Invalid picture: NAME ...",
-// picture_limits.h).
+// One decoder per picture format, behind one interface. Opening reads the header (the size; nothing is
+// allocated for pixels yet); decode() delivers a region's rows, reading no further than it needs. A file
+// cut short, damaged or lying where it is read is refused ("Invalid picture: NAME ...", picture_limits.h).
 
 #include <QColorSpace>
 #include <QImage>
@@ -23,9 +21,6 @@ class PictureDecoder {
   // region's left column on, region.width() of them, in rowFormat().
   using RowSink = std::function<void(int y, const uchar* pixels)>;
 
-  PictureDecoder() = default;
-  PictureDecoder(const PictureDecoder&) = delete;  // a decoder holds its file and its library's state
-  PictureDecoder& operator=(const PictureDecoder&) = delete;
   virtual ~PictureDecoder() = default;
 
   QSize size() const { return size_; }

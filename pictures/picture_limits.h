@@ -4,6 +4,7 @@
 
 #include <QSize>
 #include <QString>
+#include <algorithm>
 
 #include "platform/errors.h"
 
@@ -37,6 +38,13 @@ struct PictureLoadOptions {
 
 [[noreturn]] inline void refuseUnallocatedPicture(const QString& name) {
   refusePicture(QStringLiteral("Picture too large: %1 cannot be held in memory").arg(name));
+}
+
+// Refuses a file that holds less of its pixel data than its header declares.
+inline void checkHeld(const QString& name, qint64 held, qint64 declared) {
+  if (held < declared)
+    refuseInvalidPicture(name, QStringLiteral("holds %1 of the %2 bytes of pixel data its header declares")
+                                   .arg(std::max<qint64>(0, held)).arg(declared));
 }
 
 inline void checkDeclaredSize(const QString& name, qint64 width, qint64 height) {

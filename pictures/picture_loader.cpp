@@ -29,9 +29,7 @@ std::unique_ptr<PictureDecoder> openDecoder(QIODevice& device, const QString& na
 
 // How a stored picture is turned upright, by EXIF orientation 1 to 8:
 // mirrored across, mirrored down, then a quarter turn clockwise.
-struct Turn {
-  bool across, down, quarter;
-};
+struct Turn { bool across, down, quarter; };
 constexpr Turn kTurns[] = {{false, false, false}, {true, false, false}, {true, true, false}, {false, true, false},
                            {false, true, true},   {false, false, true}, {true, false, true}, {true, true, true}};
 

@@ -56,6 +56,8 @@ void readPngFromDevice(png_structp png, png_bytep data, size_t length) {
 struct PngStructs {
   png_structp png = nullptr;
   png_infop info = nullptr;
+  PngStructs() = default;
+  PngStructs(const PngStructs&) = delete;
   ~PngStructs() { png_destroy_read_struct(&png, &info, nullptr); }
 };
 
@@ -144,14 +146,14 @@ class PngDecoder : public PictureDecoder {
   void fillColourTable(bool palette, int depth) {
     png_bytep alphas = nullptr;
     png_color_16p transparent = nullptr;
-    png_colorp entries = nullptr;
+    png_colorp entry = nullptr;
     int alphaCount = 0, count = 0;
     png_get_tRNS(png_, info_, &alphas, &alphaCount, &transparent);
-    if (palette) png_get_PLTE(png_, info_, &entries, &count);
+    if (palette) png_get_PLTE(png_, info_, &entry, &count);
     for (int i = 0; i < 256; ++i) {
       const int grey = i < 1 << depth ? i * 255 / ((1 << depth) - 1) : 0;
       colours_[std::size_t(i)] = !palette   ? qRgb(grey, grey, grey)
-                                 : i < count ? qRgba(entries[i].red, entries[i].green, entries[i].blue, i < alphaCount ? alphas[i] : 255)
+                                 : i < count ? qRgba(entry[i].red, entry[i].green, entry[i].blue, i < alphaCount ? alphas[i] : 255)
                                              : colours_[0];
     }
     if (!palette && transparent->gray < 256) colours_[transparent->gray] &= depth == 1 ? 0x00ffffffu : 0u;
@@ -165,12 +167,12 @@ class PngDecoder : public PictureDecoder {
     const bool interlaced = passes_ > 1;
     // Each pass adds its pixels to the rows kept; the others are decoded and dropped.
     buffer_.assign((interlaced ? static_cast<size_t>(region.height()) : 1) * rowBytes, 0);
-    png_bytep scratch = buffer_.data();
     for (int pass = 0; pass < passes_; ++pass)
       for (int y = 0; y < (pass + 1 == passes_ ? end : size_.height()); ++y) {  // the last pass stops below the region
-        png_read_row(png_, !interlaced ? scratch : y >= top && y < end ? buffer_.data() + (y - top) * rowBytes : nullptr, nullptr);
+        png_bytep kept = !interlaced ? buffer_.data() : y >= top && y < end ? buffer_.data() + (y - top) * rowBytes : nullptr;
+        png_read_row(png_, kept, nullptr);
         if (callbacks_.failed) return false;
-        if (!interlaced && y >= top) deliver(y, scratch, region, row);
+        if (!interlaced && y >= top) deliver(y, kept, region, row);
       }
     for (int y = top; interlaced && y < end; ++y) deliver(y, buffer_.data() + (y - top) * rowBytes, region, row);
     if (end == size_.height()) png_read_end(png_, nullptr);  // only a picture read to its last row is checked to its end

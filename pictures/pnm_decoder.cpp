@@ -42,9 +42,7 @@ class PnmDecoder : public PictureDecoder {
     if (kind_ <= 3) return decodeText(region, row);
     const int sampleBytes = maximum_ > 255 ? 2 : 1;
     const qint64 rowBytes = kind_ == 4 ? (size_.width() + 7) / 8 : qint64{size_.width()} * channels_ * sampleBytes;
-    const qint64 held = std::max<qint64>(0, device_.size() - start_ - dataAt_), declared = rowBytes * size_.height();
-    if (held < declared)
-      refuseInvalidPicture(name_, QStringLiteral("holds %1 of the %2 bytes of pixel data its header declares").arg(held).arg(declared));
+    checkHeld(name_, device_.size() - start_ - dataAt_, rowBytes * size_.height());
     QByteArray stored(rowBytes, Qt::Uninitialized);
     const auto* bytes = reinterpret_cast<const uchar*>(stored.constData());
     for (int y = region.top(); y <= region.bottom(); ++y) {
@@ -53,7 +51,8 @@ class PnmDecoder : public PictureDecoder {
       for (int x = region.left(); x <= region.right(); ++x) {
         int samples[3] = {};
         for (qint64 c = 0, at = qint64{x} * channels_ * sampleBytes; c < channels_; ++c, at += sampleBytes)
-          samples[c] = kind_ == 4 ? bytes[x / 8] >> (7 - x % 8) & 1 : sampleBytes == 2 ? bytes[at] << 8 | bytes[at + 1] : bytes[at];
+          samples[c] = kind_ == 4          ? bytes[x / 8] >> (7 - x % 8) & 1
+                       : sampleBytes == 2 ? bytes[at] << 8 | bytes[at + 1] : bytes[at];
         store(x - region.left(), samples);
       }
       row(y, shown_.data());
