@@ -1,7 +1,9 @@
 // Bytes in, through the picture loader, into a face box and sampled into a
 // 25 x 25 grid, as training and identification do with every face file and
 // probe. A load either gives a picture within the loader's limits or throws
-// tavro::Error; a picture once loaded is always shown and sampled.
+// tavro::Error; a picture once loaded is always shown and sampled. A picture
+// loaded whole is also loaded for the box's corner alone, and in grey, and
+// the box shows the same either way.
 
 #include <QBuffer>
 #include <QByteArray>
@@ -25,34 +27,42 @@ void require(bool holds, const char* what) {
   std::abort();
 }
 
+// The picture, or a null one when the loader refuses it.
+QImage load(QByteArray& bytes, const tavro::PictureLoadOptions& options) {
+  QBuffer device(&bytes);
+  require(device.open(QIODevice::ReadOnly), "the buffer does not open");
+  try {
+    return tavro::loadPicture(device, QStringLiteral("fuzz input"), options);
+  } catch (const tavro::Error&) {
+    return {};  // refused, as any broken picture must be
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-  // Image format plugins are found as the tools find them.
-  static QCoreApplication application(*argc, *argv);
-  // Decoders' complaints about broken input are expected by the thousand.
+  static QCoreApplication application(*argc, *argv);  // as the tools run
+  // Complaints about broken input are expected by the thousand.
   qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
   return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-  QBuffer device(&bytes);
-  require(device.open(QIODevice::ReadOnly), "the buffer does not open");
-
-  QImage picture;
-  try {
-    picture = tavro::loadPicture(device, QStringLiteral("fuzz input"));
-  } catch (const tavro::Error&) {
-    return 0;  // refused, as any broken picture must be
-  }
-  require(!picture.isNull(), "a load succeeded with no picture");
+  tavro::PictureBoxModel box = tavro::PictureBoxModel::faceBox();
+  const QImage corner = load(bytes, {box.drawingArea()});
+  const QImage picture = load(bytes, {});
+  if (picture.isNull()) return 0;
   require(picture.width() <= tavro::kMaxPictureSide && picture.height() <= tavro::kMaxPictureSide &&
               qint64{picture.width()} * picture.height() <= tavro::kMaxPicturePixels,
           "a picture beyond the loader's limits was loaded");
+  require(!corner.isNull(), "a picture loaded whole was refused for a box");
+  require(load(bytes, {QSize(), true}).size() == picture.size(), "a picture loaded whole was not loaded in grey");
 
-  tavro::PictureBoxModel box = tavro::PictureBoxModel::faceBox();
+  box.setPicture(corner);
+  const QImage shown = box.image();
   box.setPicture(picture);
+  require(box.image() == shown, "a box shows another picture when it was loaded whole");
   tavro::classImageProcessing grid;
   grid.init(kFaceGridSide, kFaceGridSide);
   grid.update(box);

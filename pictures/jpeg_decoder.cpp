@@ -1,13 +1,16 @@
-#include "pictures/jpeg_decoder.h"
+// JPEG through libjpeg, down to the region's last row, the columns beside it
+// skipped; every warning (corrupt data, a premature end) refuses it. CMYK
+// becomes RGB as Qt's reader makes it; the colour profile gives the colour
+// space, the EXIF block (read with libexif) the orientation.
 
-#include <QColorSpace>
+#include <libexif/exif-data.h>
+
 #include <QIODevice>
 #include <algorithm>
 #include <csetjmp>
 #include <cstdio>  // the JPEG library's header needs FILE and size_t first
 #include <cstdlib>
 #include <cstring>
-#include <memory>
 #include <vector>
 
 extern "C" {
@@ -15,7 +18,7 @@ extern "C" {
 #include <jpeglib.h>
 }
 
-#include "pictures/picture_refusal.h"
+#include "pictures/picture_decoder.h"
 
 namespace tavro {
 
@@ -25,8 +28,7 @@ constexpr std::size_t kReadChunkBytes = 4096;
 
 enum class Refusal { Damaged, Undecodable, TooLarge, TooManyScans };
 
-// What the library calls back into, reached through client_data. Plain data
-// only: a refusal leaves the library by longjmp, which runs no destructor.
+// What the library calls back into: plain data, as a refusal leaves by longjmp.
 struct Callbacks {
   jpeg_error_mgr errors;
   jpeg_source_mgr source;
@@ -38,38 +40,33 @@ struct Callbacks {
   JOCTET buffer[kReadChunkBytes];
 };
 
-Callbacks& callbacksOf(j_common_ptr info) { return *static_cast<Callbacks*>(info->client_data); }
-j_common_ptr common(j_decompress_ptr info) { return reinterpret_cast<j_common_ptr>(info); }
+Callbacks& callbacksOf(void* info) { return *static_cast<Callbacks*>(static_cast<j_common_ptr>(info)->client_data); }
 
 [[noreturn]] void refuse(j_common_ptr info, Refusal refusal) {
-  Callbacks& callbacks = callbacksOf(info);
-  callbacks.refusal = refusal;
-  info->err->format_message(info, callbacks.message);
-  std::longjmp(callbacks.refused, 1);
+  callbacksOf(info).refusal = refusal;
+  info->err->format_message(info, callbacksOf(info).message);
+  std::longjmp(callbacksOf(info).refused, 1);
 }
 
 extern "C" {
 
 void refuseOnError(j_common_ptr info) {
   const int code = info->err->msg_code;
-  const bool outOfMemory = code == JERR_NO_BACKING_STORE || code == JERR_OUT_OF_MEMORY;
-  refuse(info, outOfMemory ? Refusal::TooLarge : Refusal::Undecodable);
+  refuse(info, code == JERR_NO_BACKING_STORE || code == JERR_OUT_OF_MEMORY ? Refusal::TooLarge : Refusal::Undecodable);
 }
 
-// Level -1 is a warning: corrupt data, a premature end, a bogus marker.
-// Higher levels are trace messages, not wanted.
-void refuseOnWarning(j_common_ptr info, int level) {
-  if (level < 0) refuse(info, Refusal::Damaged);
-}
+// Level -1 is a warning (corrupt data, a premature end, a bogus marker);
+// higher levels are trace messages.
+void refuseOnWarning(j_common_ptr info, int level) { if (level < 0) refuse(info, Refusal::Damaged); }
 
-void startReading(j_decompress_ptr) {}
+void nothingToDo(j_decompress_ptr) {}
 
 boolean fillBuffer(j_decompress_ptr info) {
-  Callbacks& callbacks = callbacksOf(common(info));
+  Callbacks& callbacks = callbacksOf(info);
   const qint64 read = callbacks.device->read(reinterpret_cast<char*>(callbacks.buffer), kReadChunkBytes);
   if (read <= 0) {
     info->err->msg_code = JWRN_JPEG_EOF;
-    refuse(common(info), Refusal::Damaged);
+    refuse(reinterpret_cast<j_common_ptr>(info), Refusal::Damaged);
   }
   info->src->next_input_byte = callbacks.buffer;
   info->src->bytes_in_buffer = static_cast<std::size_t>(read);
@@ -77,52 +74,57 @@ boolean fillBuffer(j_decompress_ptr info) {
 }
 
 void skipInput(j_decompress_ptr info, long count) {
-  if (count <= 0) return;
-  while (static_cast<unsigned long>(count) > info->src->bytes_in_buffer) {
+  for (; count > static_cast<long>(info->src->bytes_in_buffer); fillBuffer(info))
     count -= static_cast<long>(info->src->bytes_in_buffer);
-    fillBuffer(info);
-  }
+  if (count <= 0) return;
   info->src->next_input_byte += count;
   info->src->bytes_in_buffer -= static_cast<std::size_t>(count);
 }
 
-void stopReading(j_decompress_ptr) {}
-
 void limitScans(j_common_ptr info) {
-  if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > kMaxJpegScans)
-    refuse(info, Refusal::TooManyScans);
+  if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > kMaxJpegScans) refuse(info, Refusal::TooManyScans);
 }
 
 }  // extern "C"
 
-class JpegDecoder {
- public:
-  JpegDecoder(QIODevice& device, const QString& name, const PictureLoadOptions& options)
-      : name_(name), options_(options), callbacks_(std::make_unique<Callbacks>()) {
-    callbacks_->device = &device;
-    jpeg_source_mgr& source = callbacks_->source;
-    source.init_source = startReading;
-    source.fill_input_buffer = fillBuffer;
-    source.skip_input_data = skipInput;
-    source.resync_to_restart = jpeg_resync_to_restart;
-    source.term_source = stopReading;
-    callbacks_->progress.progress_monitor = limitScans;
-  }
-  ~JpegDecoder() { jpeg_destroy_decompress(&info_); }
-  JpegDecoder(const JpegDecoder&) = delete;
-  JpegDecoder& operator=(const JpegDecoder&) = delete;
+// The orientation tag of the first EXIF block, taken as it is (no repairs);
+// 1 for anything missing or malformed.
+int exifOrientation(jpeg_saved_marker_ptr marker) {
+  while (marker != nullptr && (marker->marker != JPEG_APP0 + 1 || marker->data_length < 6 ||
+                               std::memcmp(marker->data, "Exif\0\0", 6) != 0))
+    marker = marker->next;
+  ExifData* exif = marker != nullptr ? exif_data_new() : nullptr;
+  if (exif == nullptr) return 1;
+  exif_data_unset_option(exif, EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
+  exif_data_load_data(exif, marker->data, marker->data_length);
+  const ExifEntry* tag = exif_content_get_entry(exif->ifd[EXIF_IFD_0], EXIF_TAG_ORIENTATION);
+  const bool sound = tag != nullptr && tag->format == EXIF_FORMAT_SHORT && tag->components == 1 && tag->size >= 2;
+  const int orientation = sound ? exif_get_short(tag->data, exif_data_get_byte_order(exif)) : 1;
+  exif_data_unref(exif);
+  return orientation >= 1 && orientation <= 8 ? orientation : 1;
+}
 
-  QImage decode() {
-    if (!decodeOrRefuse()) throwRefusal();
-    if (picture_.format() == QImage::Format_RGB32 && colourSpace_.isValid()) picture_.setColorSpace(colourSpace_);
-    return std::move(picture_);
+// The library's structure, destroyed however the decoder ends.
+struct JpegStruct {
+  jpeg_decompress_struct info{};
+  ~JpegStruct() { jpeg_destroy_decompress(&info); }
+};
+
+class JpegDecoder : public PictureDecoder {
+ public:
+  JpegDecoder(QIODevice& device, const QString& name) : name_(name), callbacks_(std::make_unique<Callbacks>()) {
+    callbacks_->device = &device;
+    callbacks_->source = {nullptr, 0, nothingToDo, fillBuffer, skipInput, jpeg_resync_to_restart, nothingToDo};
+    callbacks_->progress.progress_monitor = limitScans;
+    if (!readHeaderOrRefuse()) throwRefusal();
   }
+
+  void decode(const QRect& region, const RowSink& row) override { if (!decodeOrRefuse(region, row)) throwRefusal(); }
 
  private:
-  // Every library call happens here or below; a refusal longjmps back to
-  // the setjmp and returns false. The functions called from here keep no
-  // object that needs destroying across a library call.
-  bool decodeOrRefuse() {
+  // Every library call happens in these two or below; a refusal longjmps back
+  // to their setjmp. Nothing that needs destroying lives across a call.
+  bool readHeaderOrRefuse() {
     if (setjmp(callbacks_->refused) != 0) return false;
     info_.err = jpeg_std_error(&callbacks_->errors);
     callbacks_->errors.error_exit = refuseOnError;
@@ -132,133 +134,83 @@ class JpegDecoder {
     info_.mem->max_memory_to_use = kMaxJpegDecoderBytes;
     info_.src = &callbacks_->source;
     info_.progress = &callbacks_->progress;
+    jpeg_save_markers(&info_, JPEG_APP0 + 1, 0xFFFF);  // EXIF
     jpeg_save_markers(&info_, JPEG_APP0 + 2, 0xFFFF);  // the colour profile
-
     jpeg_read_header(&info_, TRUE);
-    checkDeclaredSize(name_, info_.image_width, info_.image_height);
-    readColourSpace();
-    chooseOutputColours();
-    jpeg_start_decompress(&info_);  // a progressive picture is read whole here
-    const QSize needed = neededPart();
-    cropToWidth(static_cast<JDIMENSION>(needed.width()));
-    allocate(needed);
-    JSAMPROW row = reinterpret_cast<JSAMPROW>(row_.data());
-    while (info_.output_scanline < static_cast<JDIMENSION>(needed.height())) {
-      const int y = static_cast<int>(info_.output_scanline);
-      jpeg_read_scanlines(&info_, &row, 1);
-      storeRow(y);
+    size_ = QSize(static_cast<int>(info_.image_width), static_cast<int>(info_.image_height));
+    orientation_ = exifOrientation(info_.marker_list);
+    JOCTET* profile = nullptr;
+    unsigned int length = 0;
+    if (jpeg_read_icc_profile(&info_, &profile, &length)) {
+      colourSpace_ = QColorSpace::fromIccProfile(QByteArray(reinterpret_cast<const char*>(profile), length));
+      std::free(profile);
     }
-    // Only a picture read to its end is checked to its end; a part stops there.
-    if (info_.output_scanline == info_.output_height)
-      jpeg_finish_decompress(&info_);
-    else
-      jpeg_abort_decompress(&info_);
+    if (info_.out_color_space == JCS_GRAYSCALE) rowFormat_ = QImage::Format_Grayscale8;
+    else if (info_.out_color_space == JCS_RGB) info_.out_color_space = JCS_EXT_BGRA;  // 0xffRRGGBB words
+    else if (info_.out_color_space != JCS_CMYK)
+      refuseInvalidPicture(name_, QStringLiteral("is in a colour space that cannot be shown"));
     return true;
   }
 
-  void readColourSpace() {
-    JOCTET* profile = nullptr;
-    unsigned int length = 0;
-    if (!jpeg_read_icc_profile(&info_, &profile, &length)) return;
-    const std::unique_ptr<JOCTET, decltype(&std::free)> owned(profile, &std::free);
-    colourSpace_ = QColorSpace::fromIccProfile(QByteArray(reinterpret_cast<const char*>(profile), static_cast<qsizetype>(length)));
-  }
-
-  // Grey stays grey; colour comes as Qt's RGB32 (0xffRRGGBB), CMYK as CMYK.
-  void chooseOutputColours() {
-    switch (info_.out_color_space) {
-      case JCS_GRAYSCALE:
-      case JCS_CMYK: break;
-      case JCS_RGB: info_.out_color_space = JCS_EXT_BGRA; break;
-      default: refuseInvalidPicture(name_, QStringLiteral("is in a colour space that cannot be shown"));
-    }
-  }
-
-  QSize neededPart() const {
-    const QSize whole(static_cast<int>(info_.output_width), static_cast<int>(info_.output_height));
-    return options_.corner.isEmpty() ? whole : whole.boundedTo(options_.corner);
-  }
-
-  // Decodes only the columns needed, and one block column more: the right
-  // edge of a cropped row is upsampled as a picture edge and may differ
-  // from the whole picture's pixels there.
-  void cropToWidth(JDIMENSION width) {
-    const JDIMENSION margin = static_cast<JDIMENSION>(info_.max_h_samp_factor * info_.min_DCT_scaled_size);
-    if (width + margin >= info_.output_width) return;
-    JDIMENSION left = 0;
-    JDIMENSION decoded = width + margin;
-    jpeg_crop_scanline(&info_, &left, &decoded);
-  }
-
-  void allocate(QSize size) {
-    const bool grey = options_.grey || info_.out_color_space == JCS_GRAYSCALE;
-    picture_ = QImage(size, grey ? QImage::Format_Grayscale8 : QImage::Format_RGB32);
-    if (picture_.isNull())
-      refuseUnallocatedPicture(name_);
+  bool decodeOrRefuse(const QRect& region, const RowSink& row) {
+    if (setjmp(callbacks_->refused) != 0) return false;
+    jpeg_start_decompress(&info_);  // a progressive picture is read whole here
+    const JDIMENSION left = cropToColumns(region);
     row_.assign(info_.output_width, 0);
-  }
-
-  void storeRow(int y) {
-    uchar* out = picture_.scanLine(y);
-    const auto* in = reinterpret_cast<const uchar*>(row_.data());
-    const int width = picture_.width();
-    if (info_.out_color_space == JCS_GRAYSCALE) {
-      std::memcpy(out, in, static_cast<std::size_t>(width));
-      return;
+    JSAMPROW samples = reinterpret_cast<JSAMPROW>(row_.data());
+    const int pixelBytes = rowFormat_ == QImage::Format_Grayscale8 ? 1 : 4;
+    const auto* firstPixel = reinterpret_cast<const uchar*>(row_.data()) + (region.left() - left) * pixelBytes;
+    while (info_.output_scanline <= static_cast<JDIMENSION>(region.bottom())) {
+      const int y = static_cast<int>(info_.output_scanline);
+      jpeg_read_scanlines(&info_, &samples, 1);
+      if (y < region.top()) continue;
+      if (info_.out_color_space == JCS_CMYK)  // in place, C, M, Y and K to 0xffRRGGBB as Qt makes them
+        for (QRgb& pixel : row_) {
+          const auto* c = reinterpret_cast<const uchar*>(&pixel);
+          pixel = qRgb(c[3] * c[0] / 255, c[3] * c[1] / 255, c[3] * c[2] / 255);
+        }
+      row(y, firstPixel);
     }
-    if (info_.out_color_space == JCS_CMYK) convertCmykRow(width);
-    if (picture_.format() == QImage::Format_RGB32)
-      std::memcpy(out, in, static_cast<std::size_t>(width) * 4);
-    else
-      convertRowToGrey(in, width, out);
+    // Only a picture read to its end is checked to its end; a part stops there.
+    info_.output_scanline == info_.output_height ? (void)jpeg_finish_decompress(&info_) : jpeg_abort_decompress(&info_);
+    return true;
   }
 
-  // In place, four bytes of C, M, Y, K to one 0xffRRGGBB, as Qt does.
-  void convertCmykRow(int width) {
-    for (int x = 0; x < width; ++x) {
-      const auto* cmyk = reinterpret_cast<const uchar*>(&row_[static_cast<std::size_t>(x)]);
-      const int k = cmyk[3];
-      row_[static_cast<std::size_t>(x)] = qRgb(k * cmyk[0] / 255, k * cmyk[1] / 255, k * cmyk[2] / 255);
-    }
-  }
-
-  // Grey as QImage makes it from colour, which depends on the colour space.
-  void convertRowToGrey(const uchar* rgb, int width, uchar* out) const {
-    QImage colourRow(rgb, width, 1, QImage::Format_RGB32);
-    if (colourSpace_.isValid()) colourRow.setColorSpace(colourSpace_);
-    const QImage greyRow = colourRow.convertToFormat(QImage::Format_Grayscale8);
-    std::memcpy(out, greyRow.constBits(), static_cast<std::size_t>(width));
+  // The columns needed and a block column more on either side (a cropped
+  // row's edges are upsampled as picture edges); gives the first one.
+  JDIMENSION cropToColumns(const QRect& region) {
+    const auto margin = static_cast<JDIMENSION>(info_.max_h_samp_factor * info_.min_DCT_scaled_size);
+    const auto left = static_cast<JDIMENSION>(region.left()), end = static_cast<JDIMENSION>(region.right() + 1);
+    JDIMENSION first = left > margin ? left - margin : 0;
+    JDIMENSION width = std::min(info_.output_width, end + margin) - first;
+    if (width == info_.output_width) return 0;
+    jpeg_crop_scanline(&info_, &first, &width);
+    return first;
   }
 
   [[noreturn]] void throwRefusal() const {
-    const QString message = QString::fromLocal8Bit(callbacks_->message);
-    switch (callbacks_->refusal) {
-      case Refusal::TooLarge:
-        refusePicture(QStringLiteral("Picture too large: %1 needs more than %2 MB to decode")
-                          .arg(name_)
-                          .arg(kMaxJpegDecoderBytes / (1024 * 1024)));
-      case Refusal::TooManyScans:
-        refusePicture(QStringLiteral("Picture too large: %1 has more than %2 scans").arg(name_).arg(kMaxJpegScans));
-      case Refusal::Damaged:
-        refuseInvalidPicture(name_, QStringLiteral("is damaged or cut short (%1)").arg(message));
-      case Refusal::Undecodable: break;
-    }
-    refuseInvalidPicture(name_, QStringLiteral("could not be decoded (%1)").arg(message));
+    const Refusal refusal = callbacks_->refusal;
+    if (refusal == Refusal::TooLarge)
+      refusePicture(QStringLiteral("Picture too large: %1 needs more than %2 MB to decode")
+                        .arg(name_).arg(kMaxJpegDecoderBytes >> 20));
+    if (refusal == Refusal::TooManyScans)
+      refusePicture(QStringLiteral("Picture too large: %1 has more than %2 scans").arg(name_).arg(kMaxJpegScans));
+    refuseInvalidPicture(name_, (refusal == Refusal::Damaged ? QStringLiteral("is damaged or cut short (%1)")
+                                                             : QStringLiteral("could not be decoded (%1)"))
+                                    .arg(QString::fromLocal8Bit(callbacks_->message)));
   }
 
   const QString& name_;
-  const PictureLoadOptions& options_;
   std::unique_ptr<Callbacks> callbacks_;
-  jpeg_decompress_struct info_{};
-  QColorSpace colourSpace_;
+  JpegStruct jpeg_;
+  jpeg_decompress_struct& info_ = jpeg_.info;
   std::vector<QRgb> row_;
-  QImage picture_;
 };
 
 }  // namespace
 
-QImage decodeJpeg(QIODevice& device, const QString& name, const PictureLoadOptions& options) {
-  return JpegDecoder(device, name, options).decode();
+std::unique_ptr<PictureDecoder> openJpeg(QIODevice& device, const QString& name) {
+  return std::make_unique<JpegDecoder>(device, name);
 }
 
 }  // namespace tavro

@@ -7,7 +7,7 @@
 #include <cerrno>
 
 #include "files/native_names.h"
-#include "pictures/picture_refusal.h"
+#include "pictures/picture_limits.h"
 
 namespace tavro {
 

@@ -2,88 +2,49 @@
 
 #include <QBuffer>
 #include <QFile>
-#include <QImageReader>
+#include <QTransform>
+#include <cstring>
 
 #include "files/native_names.h"
-#include "pictures/bmp_run_length.h"
-#include "pictures/gif_decoder.h"
-#include "pictures/jpeg_decoder.h"
+#include "pictures/picture_decoder.h"
 #include "pictures/picture_file.h"
-#include "pictures/picture_refusal.h"
-#include "pictures/png_decoder.h"
-#include "pictures/whole_picture_checks.h"
 
 namespace tavro {
 
 namespace {
 
-// Allocation limit for any one decode by Qt, in megabytes: the largest
-// accepted picture at four bytes a pixel.
-constexpr int kAllocationLimitMegabytes = static_cast<int>(kMaxPicturePixels * 4 / (1024 * 1024));
-// What is read of a device that cannot seek back: the largest accepted
-// picture uncompressed, at four bytes a pixel, and its headers.
+// What is read of a device that cannot seek back: the largest picture at four bytes a pixel, and headers.
 constexpr qint64 kMaxUnseekableBytes = kMaxPicturePixels * 4 + 1024 * 1024;
 
-// A decoder of the loader's own, which reads no more of a file than the
-// picture box needs; a null picture leaves the file to Qt.
-using OwnDecoder = QImage (*)(QIODevice&, const QString&, const PictureLoadOptions&);
-
-QImage decodePngCorner(QIODevice& device, const QString& name, const PictureLoadOptions& options) {
-  return options.corner.isEmpty() ? QImage() : decodePng(device, name, options);
+// By the first bytes, as every reader of these formats recognises them.
+std::unique_ptr<PictureDecoder> openDecoder(QIODevice& device, const QString& name) {
+  const QByteArray head = device.peek(8);
+  if (head.startsWith("\xFF\xD8")) return openJpeg(device, name);
+  if (head.startsWith("\x89PNG\r\n\x1a\n")) return openPng(device, name);
+  if (head.startsWith("GIF87a") || head.startsWith("GIF89a")) return openGif(device, name);
+  if (head.startsWith("BM")) return openBmp(device, name);
+  if (head.size() > 2 && head[0] == 'P' && head[1] >= '1' && head[1] <= '6') return openPnm(device, name);
+  refuseInvalidPicture(name, QStringLiteral("holds no picture in a known format"));
 }
 
-// The formats Qt decodes once the loader knows the file is whole: by the
-// first bytes, as Qt's own readers recognise them. Qt refuses a cut PNG or
-// PBM/PGM/PPM file by itself; a BMP is checked first. The loader decodes
-// GIF and run-length BMP files itself, and a PNG for a box.
-struct QtFormat {
-  QByteArray signature;
-  const char* format;
-  void (*checkIsWhole)(QIODevice&, const QString&);
-  OwnDecoder decodeItself = nullptr;
-};
+// How a stored picture is turned upright, by EXIF orientation 1 to 8:
+// mirrored across, mirrored down, then a quarter turn clockwise.
+struct Turn { bool across, down, quarter; };
+constexpr Turn kTurns[] = {{false, false, false}, {true, false, false}, {true, true, false}, {false, true, false},
+                           {false, true, true},   {false, false, true}, {true, false, true}, {true, true, true}};
 
-const QtFormat* qtFormatOf(const QByteArray& head) {
-  static const QtFormat formats[] = {
-      {QByteArrayLiteral("BM"), "bmp", checkBmpIsWhole, decodeRunLengthBmp},
-      {QByteArrayLiteral("GIF87a"), "gif", nullptr, decodeGif},
-      {QByteArrayLiteral("GIF89a"), "gif", nullptr, decodeGif},
-      {QByteArrayLiteral("\x89PNG\r\n\x1a\n"), "png", nullptr, decodePngCorner},
-      {QByteArrayLiteral("P1"), "pbm", nullptr},
-      {QByteArrayLiteral("P4"), "pbm", nullptr},
-      {QByteArrayLiteral("P2"), "pgm", nullptr},
-      {QByteArrayLiteral("P5"), "pgm", nullptr},
-      {QByteArrayLiteral("P3"), "ppm", nullptr},
-      {QByteArrayLiteral("P6"), "ppm", nullptr},
-  };
-  for (const QtFormat& format : formats)
-    if (head.startsWith(format.signature)) return &format;
-  return nullptr;
+// The part of the stored picture that becomes the upright picture's top-left
+// `part`: its last rows or right columns where the turn takes them there.
+QRect storedRegion(QSize stored, QSize part, Turn turn) {
+  if (turn.quarter) part.transpose();
+  const bool right = turn.across, bottom = turn.down != turn.quarter;
+  return {right ? stored.width() - part.width() : 0, bottom ? stored.height() - part.height() : 0, part.width(),
+          part.height()};
 }
 
-QImage decodeWithQt(QIODevice& device, const QString& name, const QtFormat& format) {
-  if (format.checkIsWhole) format.checkIsWhole(device, name);
-  QImageReader::setAllocationLimit(kAllocationLimitMegabytes);
-  QImageReader reader(&device, format.format);
-  // The header's size is checked before a single pixel is decoded.
-  const QSize declared = reader.size();
-  if (declared.isValid()) checkDeclaredSize(name, declared.width(), declared.height());
-  QImage picture = reader.read();
-  if (picture.isNull())
-    refuseInvalidPicture(name, QStringLiteral("could not be decoded (%1)").arg(reader.errorString()));
-  checkDeclaredSize(name, picture.width(), picture.height());
-  return picture;
-}
-
-// Qt decodes the whole picture whatever part is needed; the rest is dropped
-// here, and colour turned grey in place of the decoded copy.
-QImage keepWhatIsNeeded(QImage picture, const PictureLoadOptions& options) {
-  if (!options.corner.isEmpty()) {
-    const QSize kept = picture.size().boundedTo(options.corner);
-    if (kept != picture.size()) picture = picture.copy(QRect(QPoint(0, 0), kept));
-  }
-  if (options.grey) picture.convertTo(QImage::Format_Grayscale8);
-  return picture;
+QImage turnedUpright(QImage picture, Turn turn) {
+  if (turn.across || turn.down) picture = std::move(picture).mirrored(turn.across, turn.down);
+  return turn.quarter ? picture.transformed(QTransform().rotate(90)) : picture;
 }
 
 }  // namespace
@@ -96,7 +57,7 @@ QImage loadPicture(const QString& path, const PictureLoadOptions& options) {
 
 QImage loadPicture(QIODevice& device, const QString& name, const PictureLoadOptions& options) {
   if (device.isSequential()) {
-    // The checks look ahead and come back: read it all, within reason.
+    // The decoders look ahead and come back: read it all, within reason.
     QByteArray bytes = device.read(kMaxUnseekableBytes + 1);
     if (bytes.size() > kMaxUnseekableBytes)
       refusePicture(QStringLiteral("Picture too large: %1 holds more than %2 bytes").arg(name).arg(kMaxUnseekableBytes));
@@ -104,15 +65,27 @@ QImage loadPicture(QIODevice& device, const QString& name, const PictureLoadOpti
     buffer.open(QIODevice::ReadOnly);
     return loadPicture(buffer, name, options);
   }
-  const QByteArray head = device.peek(8);
-  if (head.startsWith("\xFF\xD8")) return decodeJpeg(device, name, options);
-  const QtFormat* format = qtFormatOf(head);
-  if (format == nullptr) refuseInvalidPicture(name, QStringLiteral("holds no picture in a known format"));
-  if (format->decodeItself != nullptr) {
-    QImage picture = format->decodeItself(device, name, options);
-    if (!picture.isNull()) return keepWhatIsNeeded(std::move(picture), options);
-  }
-  return keepWhatIsNeeded(decodeWithQt(device, name, *format), options);
+  const std::unique_ptr<PictureDecoder> decoder = openDecoder(device, name);
+  const QSize stored = decoder->size();
+  if (stored.isEmpty()) refuseInvalidPicture(name, QStringLiteral("holds an empty picture"));
+  checkDeclaredSize(name, stored.width(), stored.height());
+  const Turn turn = kTurns[decoder->orientation() - 1];
+  const QSize upright = turn.quarter ? stored.transposed() : stored;
+  const QRect region = storedRegion(stored, options.corner.isEmpty() ? upright : upright.boundedTo(options.corner), turn);
+
+  const QImage::Format format = decoder->rowFormat();
+  const bool weigh = options.grey && format != QImage::Format_Grayscale8;
+  QImage picture(region.size(), options.grey ? QImage::Format_Grayscale8 : format);
+  if (picture.isNull()) refuseUnallocatedPicture(name);
+  const auto rowBytes = static_cast<std::size_t>(picture.depth() / 8 * region.width());
+  decoder->decode(region, [&](int y, const uchar* pixels) {
+    uchar* out = picture.scanLine(y - region.top());
+    if (!weigh) return void(std::memcpy(out, pixels, rowBytes));
+    QImage colour(pixels, region.width(), 1, format);  // grey as QImage weighs colour, in its colour space
+    colour.setColorSpace(decoder->colourSpace());
+    std::memcpy(out, colour.convertToFormat(QImage::Format_Grayscale8).constBits(), static_cast<std::size_t>(region.width()));
+  });
+  return turnedUpright(std::move(picture), turn);
 }
 
 }  // namespace tavro

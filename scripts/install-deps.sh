@@ -8,6 +8,7 @@ packages=(
   libopencv-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   libjpeg62-turbo-dev libpng-dev zlib1g-dev libgif-dev  # the picture loader decodes and checks JPEG, PNG and GIF itself
+  libexif-dev  # and reads the orientation of a JPEG from its EXIF block
   xvfb xauth
   imagemagick  # draws the picture of the tavro-edges example
   desktop-file-utils appstream man-db  # the installed-layout check: validators, manual pages

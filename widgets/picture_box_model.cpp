@@ -65,7 +65,9 @@ PictureBoxModel PictureBoxModel::faceBox() {
 }
 
 void PictureBoxModel::setPicture(const QImage& picture, const QString& description) {
-  picture_ = picture.isNull() ? QImage() : picture.copy(QRect(QPoint(0, 0), image_.size()).intersected(picture.rect()));
+  // A picture that fits (the loader cuts it to the area) is shared, not copied.
+  const QRect shown = QRect(QPoint(0, 0), image_.size()).intersected(picture.rect());
+  picture_ = picture.isNull() ? QImage() : shown == picture.rect() ? picture : picture.copy(shown);
   description_ = description;
   redrawPicture();
   changed();

@@ -52,7 +52,8 @@ QSize sizeForGrid(QSize picture, QSize grid) {
 
 GridPicture::GridPicture(QImage grey, QSize grid) : grey_(std::move(grey)), loadedSize_(grey_.size()) {
   if (grey_.isNull()) throw Error(ErrorKind::Platform, "The picture is empty");
-  if (grey_.format() != QImage::Format_Grayscale8) grey_.convertTo(QImage::Format_Grayscale8);
+  // The loader made it grey, once: no second conversion here.
+  if (grey_.format() != QImage::Format_Grayscale8) throw Error(ErrorKind::Platform, "The picture is not grey");
   const QSize fitting = sizeForGrid(loadedSize_, grid);
   if (fitting != loadedSize_) grey_ = scaledByAreaAveraging(grey_, fitting);
 }
