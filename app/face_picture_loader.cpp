@@ -10,6 +10,14 @@
 
 namespace tavro {
 
+namespace {
+
+// A JPEG whose longer side is more than twice this is decoded at a reduced
+// scale to find its face: the face still covers more pixels than a box.
+constexpr int kFaceSearchSide = 640;
+
+}  // namespace
+
 QString PictureLoad::reason() const { return result == Result::Missing ? QStringLiteral("not found") : message; }
 
 FacePictureLoader::FacePictureLoader(QString programDirectory, MessageBox& messages)
@@ -34,9 +42,19 @@ PictureLoad FacePictureLoader::read(PictureBoxModel& target, const QString& path
   try {
     // A name the system cannot look up is reported with its reason.
     if (!ordinaryFileExists(path) && entryKind(path) == EntryKind::Nothing) return {};
+    PictureLoad::Face face = PictureLoad::Face::NotLookedFor;
+    if (finder_) {
+      // The face is looked for in the whole picture, in grey, a large JPEG at a reduced scale.
+      const QImage whole = loadPicture(path, PictureLoadOptions{{}, true, kFaceSearchSide});
+      if (const std::optional<QRect> square = finder_->faceSquare(whole)) {
+        target.setPicture(FaceFinder::cutFace(whole, *square, target.drawingArea()), shownFileName(path));
+        return {PictureLoad::Result::Loaded, {}, PictureLoad::Face::Found};
+      }
+      face = PictureLoad::Face::NotFound;
+    }
     // The box shows the picture's top-left corner only: nothing more is decoded.
     target.setPicture(loadPicture(path, PictureLoadOptions{target.drawingArea()}), shownFileName(path));
-    return {PictureLoad::Result::Loaded, {}};
+    return {PictureLoad::Result::Loaded, {}, face};
   } catch (const std::exception& e) {
     return {PictureLoad::Result::Unreadable, QString::fromStdString(e.what())};
   }

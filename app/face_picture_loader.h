@@ -12,6 +12,7 @@
 #include <QString>
 #include <cstdint>
 
+#include "finding/face_finder.h"
 #include "widgets/message_box.h"
 #include "widgets/picture_box_model.h"
 
@@ -23,8 +24,11 @@ inline const QString kLoadFace2Prefix = QStringLiteral("frmMain/loadFace2/");
 // What became of one picture file.
 struct PictureLoad {
   enum class Result { Loaded, Missing, Unreadable };
+  // Whether a loaded picture's face was looked for, and found.
+  enum class Face { NotLookedFor, Found, NotFound };
   Result result = Result::Missing;
   QString message;  // Unreadable: the loader's message, naming the file
+  Face face = Face::NotLookedFor;
 
   bool loaded() const { return result == Result::Loaded; }
   explicit operator bool() const { return loaded(); }
@@ -46,11 +50,18 @@ class FacePictureLoader {
 
   const QString& programDirectory() const { return programDirectory_; }
 
+  // With a finder, a box shows the face found in the whole picture, cut to
+  // fill it, in place of the picture's corner; a picture in which no face
+  // is found is shown as it is. None: the corner, always.
+  void setFaceFinder(FaceFinder* finder) { finder_ = finder; }
+  bool findsFaces() const { return finder_ != nullptr; }
+
  private:
   PictureLoad shown(PictureLoad load, const QString& prefix);
 
   QString programDirectory_;
   MessageBox& messages_;
+  FaceFinder* finder_ = nullptr;
 };
 
 // The last part of a path ("face12a.jpg"), as messages show it.

@@ -1,4 +1,4 @@
-// tavro-cam [--faces DIR] [--camera SOURCE]: opens the Tavro CAM window;
+// tavro-cam [--faces DIR] [--camera SOURCE] [--find-face]: opens the Tavro CAM window;
 // closing it ends the program. --help and --version print and end before
 // any display is needed.
 
@@ -7,6 +7,7 @@
 #include <QStringList>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include "app/face_folder.h"
 #include "app/process_signals.h"
@@ -33,6 +34,13 @@ int main(int argc, char* argv[]) {
     case WindowCommandLine::Action::OpenWindow:
       break;
   }
+  std::unique_ptr<tavro::FaceFinder> finder;
+  try {
+    if (commandLine.findFace) finder = std::make_unique<tavro::FaceFinder>();
+  } catch (const tavro::Error& e) {
+    std::fprintf(stderr, "tavro-cam: %s\n", e.what());
+    return tavro::kOutputFailed;
+  }
 
   // Every argument was read above, so Qt gets the program's name only.
   static int qtArgumentCount = 1;
@@ -50,6 +58,7 @@ int main(int argc, char* argv[]) {
     tavro::handleProcessSignals();
 
     tavro::TAVRO_RECOG window(tavro::FaceFolder::ofThisProgram(commandLine.faces).path(), commandLine.camera);
+    if (finder) window.findFaces(std::move(finder));
     window.show();
     status = QApplication::exec();
   }

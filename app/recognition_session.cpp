@@ -76,6 +76,10 @@ Identification RecognitionSession::identify(const QString& probePath) {
   return result;
 }
 
+bool isUncertainAnswer(const MatchCertainty& certainty, PictureLoad::Face probeFace, double minMargin) {
+  return certainty.isUncertain(minMargin) || probeFace == PictureLoad::Face::NotFound;
+}
+
 QString RecognitionSession::testProbePath() const {
   QString path;
   for (int draw = 0; draw < 5; ++draw) {

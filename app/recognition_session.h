@@ -41,6 +41,11 @@ struct Identification {
   MatchCertainty certainty;      // the answer's score, runner-up and margin
 };
 
+// The one rule of the window and tavro-faces: an answer is uncertain when
+// its margin is below minMargin, when it has no runner-up, or when the
+// probe's face was looked for and not found.
+bool isUncertainAnswer(const MatchCertainty& certainty, PictureLoad::Face probeFace, double minMargin);
+
 class RecognitionSession {
  public:
   static constexpr std::int16_t kGridSide = 25;

@@ -28,9 +28,11 @@ QString marginText(double margin, bool uncertain) {
   return QString::number(margin, 'g', QLocale::FloatingPointShortest);
 }
 
-QString certaintyText(const MatchCertainty& certainty) {
-  const bool uncertain = certainty.isUncertain(kDefaultMinMargin);
+QString certaintyText(const MatchCertainty& certainty, PictureLoad::Face probeFace) {
+  const bool uncertain = isUncertainAnswer(certainty, probeFace, kDefaultMinMargin);
   const std::optional<double> margin = certainty.margin();
+  if (probeFace == PictureLoad::Face::NotFound)
+    return QStringLiteral("no face was found in it, so it was used as it is: uncertain");
   if (!margin) return QStringLiteral("no other person to compare with: uncertain");
   if (!uncertain) return QStringLiteral("margin %1: sure").arg(marginText(*margin, uncertain));
   return QStringLiteral("margin %1: uncertain (below %2)")
@@ -94,15 +96,20 @@ void StatusReport::identified(const QString& command, const QString& typedProbe,
   if (found.faceName.empty()) {
     text += QStringLiteral("like no stored face, so face 0 stands for it. ");
   } else {
-    text += QStringLiteral("face %1; %2. ").arg(found.faceNumber).arg(certaintyText(found.certainty));
+    text += QStringLiteral("face %1; %2. ").arg(found.faceNumber).arg(certaintyText(found.certainty, found.probe.face));
   }
   say(text + shownFaceText(found));
 }
 
 void StatusReport::loadedIntoInputImage(const QString& typedProbe, const QString& path, const PictureLoad& load) {
   const QString command = QStringLiteral("Load image to Recognizer: ");
+  if (load.face == PictureLoad::Face::Found) {
+    say(command + QStringLiteral("the face found in %1 is in \"Input Image\".").arg(fullPath(path)));
+    return;
+  }
   if (load.loaded()) {
-    say(command + fullPath(path) + QStringLiteral(" is in \"Input Image\"."));
+    const QString asItIs = load.face == PictureLoad::Face::NotFound ? QStringLiteral(", as it is: no face was found in it") : QString();
+    say(command + fullPath(path) + QStringLiteral(" is in \"Input Image\"") + asItIs + u'.');
     return;
   }
   say(command + QStringLiteral("%1 %2; \"Input Image\" keeps its picture.")

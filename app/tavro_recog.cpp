@@ -90,6 +90,13 @@ TAVRO_RECOG::TAVRO_RECOG(QString programDirectory, std::unique_ptr<MessageBox> o
 
 TAVRO_RECOG::~TAVRO_RECOG() = default;
 
+void TAVRO_RECOG::findFaces(std::unique_ptr<FaceFinder> finder) {
+  finder_ = std::move(finder);
+  session_->loader().setFaceFinder(finder_.get());
+  FaceFinder* const found = finder_.get();
+  ezVidCap1_->setFaceGuide([found](const QImage& frame) { return found->faceSquare(frame).value_or(QRect()); });
+}
+
 void TAVRO_RECOG::createControls(const CameraSetting& camera) {
   ezVidCap1_ = new ezVidCap(camera, this);
   ezVidCap1_->setObjectName(QStringLiteral("ezVidCap1"));

@@ -43,6 +43,10 @@ class TAVRO_RECOG : public QWidget, private RecognitionView {
               const CameraSetting& camera = cameraSettingFromEnvironment(), QWidget* parent = nullptr);
   ~TAVRO_RECOG() override;
 
+  // From now on every face file and probe is cut to the face found in it,
+  // and the live preview outlines the face a snapshot would give.
+  void findFaces(std::unique_ptr<FaceFinder> finder);
+
   // Faces the recogniser holds; for tests and the status of a run.
   int storedFaceCount() const { return session_->faceCount(); }
   // The status line's whole text (it shows as much as fits).
@@ -115,6 +119,7 @@ class TAVRO_RECOG : public QWidget, private RecognitionView {
   QPushButton* Cmd_add_b_ = nullptr;
   QPushButton* Cmd_add_c_ = nullptr;
 
+  std::unique_ptr<FaceFinder> finder_;
   std::unique_ptr<EzVidCapControl> capture_;
   std::unique_ptr<RecognitionSession> session_;
   std::unique_ptr<RecognitionCommands> recognition_;

@@ -27,6 +27,13 @@ QStringList TrainingRun::fileNames(PictureLoad::Result result) const {
   return names;
 }
 
+QStringList TrainingRun::namesWithoutFace() const {
+  QStringList names;
+  for (const FaceFileRead& file : files)
+    if (file.load.face == PictureLoad::Face::NotFound) names.append(shownFileName(file.path));
+  return names;
+}
+
 QStringList TrainingRun::failureLines() const {
   QStringList lines;
   for (const FaceFileRead& file : files)
@@ -54,6 +61,11 @@ QString trainingSummary(const TrainingRun& run, const QString& shownFolder) {
                      .arg(run.storedFaces)
                      .arg(run.filesRead())
                      .arg(faceFiles(run.files.size()), shownFolder);
+  const QStringList withoutFace = run.namesWithoutFace();
+  if (!withoutFace.isEmpty())
+    text += QStringLiteral("; no face found in %1 (%2), used as %3")
+                .arg(withoutFace.size())
+                .arg(firstFew(withoutFace, kNamesShown), withoutFace.size() == 1 ? "it is" : "they are");
   const QStringList missing = run.fileNames(PictureLoad::Result::Missing);
   const QStringList unreadable = run.fileNames(PictureLoad::Result::Unreadable);
   if (!missing.isEmpty())

@@ -25,6 +25,8 @@ struct TrainingRun {
   int filesRead() const;
   // The file names (not paths) of the files with this result.
   QStringList fileNames(PictureLoad::Result result) const;
+  // The file names of the files read in which no face was found.
+  QStringList namesWithoutFace() const;
   // The unreadable files' messages as loadFace words them.
   QStringList failureLines() const;
 };
@@ -39,7 +41,9 @@ QString trainingFailureMessage(const TrainingRun& run);
 
 // "Trained: 40 faces stored; 2 of 40 face files read from FOLDER; 38 missing
 // (face0a.jpg, face1a.jpg, face2a.jpg and 35 more) — their faces copy the
-// picture before them." The folder as the caller wants it shown.
+// picture before them." When faces were looked for, "; no face found in 1
+// (face3b.jpg), used as it is" follows the files read. The folder as the
+// caller wants it shown.
 QString trainingSummary(const TrainingRun& run, const QString& shownFolder);
 
 }  // namespace tavro

@@ -23,9 +23,13 @@ const char kDescription[] =
     "\"PIC (C)\". A path typed in the window that begins with a single \\ starts\n"
     "in the home folder: the default \\TavroTEST.BMP is ~/TavroTEST.BMP.\n"
     "\n"
+    "--find-face suits face files and probes that are ordinary uncropped photos or\n"
+    "camera snapshots with the face anywhere; tightly cropped faces do better\n"
+    "without it.\n"
+    "\n"
     "Exit status: 0 when the window is closed or help or version was printed;\n"
-    "1 when standard output cannot be written; 2 for a command line that cannot\n"
-    "be run. Qt's own settings are read from the environment (QT_QPA_PLATFORM, ...).";
+    "1 when standard output cannot be written or --find-face finds no face\n"
+    "cascade; 2 for a command line that cannot be run. Qt's own settings are read from the environment (QT_QPA_PLATFORM, ...).";
 
 WindowCommandLine refuse(const QString& why) { return {WindowCommandLine::Action::Refuse, why, {}, {}}; }
 
@@ -49,7 +53,12 @@ WindowCommandLine parseWindowCommandLine(const QStringList& arguments, const cha
       QStringLiteral("The camera: test (the moving test picture), a number N or /dev/videoN. "
                      "Wins over TAVRO_CAMERA, which takes the same values."),
       QStringLiteral("SOURCE"));
-  parser.addOptions({help, version, faces, camera});
+  const QCommandLineOption findFace(
+      QStringLiteral("find-face"),
+      QStringLiteral("Find the face in each face file and probe and use it, cut to fill the face box, in place "
+                     "of the picture's top-left corner; the preview outlines the face a snapshot would give. "
+                     "Needs the Debian package opencv-data."));
+  parser.addOptions({help, version, faces, camera, findFace});
 
   if (!parser.parse(arguments)) {
     QString why = parser.errorText();
@@ -67,6 +76,7 @@ WindowCommandLine parseWindowCommandLine(const QStringList& arguments, const cha
     return refuse(QStringLiteral("unexpected argument '%1'").arg(parser.positionalArguments().constFirst()));
 
   WindowCommandLine result;
+  result.findFace = parser.isSet(findFace);
   result.faces = parser.value(faces);
   if (parser.isSet(faces)) {
     if (result.faces.isEmpty()) return refuse(QStringLiteral("--faces needs a folder"));

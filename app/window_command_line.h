@@ -1,6 +1,6 @@
 #pragma once
 // The command line of the window, read before any window or display exists:
-//   tavro-cam [--faces DIR] [--camera SOURCE]
+//   tavro-cam [--faces DIR] [--camera SOURCE] [--find-face]
 //   tavro-cam --help | --version
 
 #include <QString>
@@ -19,6 +19,8 @@ struct WindowCommandLine {
   QString faces;
   // --camera when given, else TAVRO_CAMERA (cameraVariable below).
   CameraSetting camera;
+  // --find-face: faces found in the pictures, not their corners.
+  bool findFace = false;
 };
 
 // arguments: the program's name first. cameraVariable: the value of
@@ -26,7 +28,7 @@ struct WindowCommandLine {
 WindowCommandLine parseWindowCommandLine(const QStringList& arguments, const char* cameraVariable);
 
 // Exit statuses of tavro-cam besides the window's own 0.
-inline constexpr int kOutputFailed = 1;
+inline constexpr int kOutputFailed = 1;  // also: no face cascade for --find-face
 inline constexpr int kUsageError = 2;
 
 }  // namespace tavro

@@ -78,6 +78,16 @@ bool ezVidCap::WriteCameraFrameFile(const QString& path) {
   return session_->writeCameraFrameFile(path);
 }
 
+void ezVidCap::setFaceGuide(QSize picturePart) {
+  setFaceGuide([picturePart](const QImage&) { return QRect(QPoint(0, 0), picturePart); });
+}
+
+void ezVidCap::setFaceGuide(std::function<QRect(const QImage& frame)> findPart) {
+  faceGuide_ = std::move(findPart);
+  guidedPart_ = {};
+  update();
+}
+
 void ezVidCap::setRecordFileName(const QString& path) { session_->setRecordFileName(path); }
 QString ezVidCap::recordingFile() const { return session_->recordingFile(); }
 
@@ -120,8 +130,9 @@ void ezVidCap::paintEvent(QPaintEvent*) {
     const QImage image(latest.frame.data, latest.frame.cols, latest.frame.rows, int(latest.frame.step),
                        QImage::Format_BGR888);
     painter.drawImage(rect(), image);
-    paintFaceGuide(painter, image.size());
-    if (latest.number != lastShownFrame_) {
+    const bool newFrame = latest.number != lastShownFrame_;
+    paintFaceGuide(painter, image, newFrame);
+    if (newFrame) {
       lastShownFrame_ = latest.number;
       ++framesShown_;
     }
@@ -139,11 +150,14 @@ void ezVidCap::paintEvent(QPaintEvent*) {
 }
 
 // At the preview's own scale. The line runs along the first column and row
-// outside the part; its top and left sides lie on the picture's own edges.
-void ezVidCap::paintFaceGuide(QPainter& painter, QSize frameSize) {
-  if (faceGuide_.isEmpty() || frameSize.isEmpty()) return;
-  const QRect guide(0, 0, faceGuide_.width() * width() / frameSize.width(),
-                    faceGuide_.height() * height() / frameSize.height());
+// outside the part; a side on the picture's own edge lies on it. The part is
+// found again every few frames, so that finding it costs the preview little.
+void ezVidCap::paintFaceGuide(QPainter& painter, const QImage& frame, bool newFrame) {
+  if (!faceGuide_ || frame.isNull()) return;
+  if (newFrame && framesShown_ % kFaceGuideInterval == 0) guidedPart_ = faceGuide_(frame);
+  if (guidedPart_.isEmpty()) return;
+  const QRect guide(guidedPart_.x() * width() / frame.width(), guidedPart_.y() * height() / frame.height(),
+                    guidedPart_.width() * width() / frame.width(), guidedPart_.height() * height() / frame.height());
   painter.setBrush(Qt::NoBrush);
   painter.setPen(QPen(kGuideEdge, 3));
   painter.drawRect(guide);

@@ -55,7 +55,11 @@ class ezVidCap : public QWidget {
   // Outlines this much of each camera picture, from its top-left corner,
   // over the live preview: the part a face box reads from a snapshot. The
   // pictures themselves never carry it. An empty size draws none.
-  void setFaceGuide(QSize picturePart) { faceGuide_ = picturePart; }
+  void setFaceGuide(QSize picturePart);
+  // The same for the part a function finds in a camera picture (an empty
+  // rectangle: none), asked for every kFaceGuideInterval-th frame shown.
+  static constexpr std::uint64_t kFaceGuideInterval = 3;
+  void setFaceGuide(std::function<QRect(const QImage& frame)> findPart);
 
   // The control's state, for tests and status displays.
   bool liveView() const { return liveView_; }
@@ -96,12 +100,13 @@ class ezVidCap : public QWidget {
   void finishFailedRecordingLater();  // from a worker thread
   void reportFinishedRecording(const RecordingSummary& summary);  // on the UI thread
   void releaseSourceWhenIdle();
-  void paintFaceGuide(QPainter& painter, QSize frameSize);
+  void paintFaceGuide(QPainter& painter, const QImage& frame, bool newFrame);
   void paintStatus(QPainter& painter, bool showsFrame);
 
   std::unique_ptr<CaptureSession> session_;
   QTimer releaseTimer_;
-  QSize faceGuide_;
+  std::function<QRect(const QImage& frame)> faceGuide_;
+  QRect guidedPart_;  // in the frame, as last found
   bool liveView_ = false;
   std::atomic<bool> repaintPending_{false};
   std::uint64_t lastShownFrame_ = 0;

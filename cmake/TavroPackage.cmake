@@ -14,6 +14,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION video)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The frontal-face cascade that --find-face reads.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS opencv-data)
 # Native Wayland windows and the icon theme; the X11 platform comes with Qt's GUI library.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, hicolor-icon-theme")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "face recogniser for webcam pictures

@@ -121,6 +121,17 @@ class JpegDecoder : public PictureDecoder {
 
   void decode(const QRect& region, const RowSink& row) override { if (!decodeOrRefuse(region, row)) throwRefusal(); }
 
+  // The library scales while it decodes; its output size is worked out here as it works it out.
+  void reduceTo(int longerSide) override {
+    unsigned int denominator = 1;
+    while (denominator < 8 && std::max(info_.image_width, info_.image_height) / (denominator * 2) >= unsigned(longerSide))
+      denominator *= 2;
+    info_.scale_num = 1;
+    info_.scale_denom = denominator;
+    size_ = QSize(int((info_.image_width + denominator - 1) / denominator),
+                  int((info_.image_height + denominator - 1) / denominator));
+  }
+
  private:
   // Every library call happens in these two or below; a refusal longjmps back
   // to their setjmp. Nothing that needs destroying lives across a call.

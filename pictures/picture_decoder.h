@@ -32,6 +32,11 @@ class PictureDecoder {
   // The EXIF orientation, 1 to 8: how the stored picture is turned upright.
   int orientation() const { return orientation_; }
 
+  // Decodes at a smaller scale, where the format offers it for little cost
+  // (JPEG: 1/2, 1/4, 1/8), while the longer side stays at least
+  // `longerSide`; size() tells the size then. Others stay at full size.
+  virtual void reduceTo(int longerSide) { (void)longerSide; }
+
   // Hands over every row of `region` (within size()) in any order, a row
   // maybe more than once, the last time counting. Called once.
   virtual void decode(const QRect& region, const RowSink& row) = 0;

@@ -21,12 +21,14 @@ inline constexpr int kMaxJpegScans = 500;
 
 struct PictureLoadOptions {
   // Only this top-left part of the upright picture is needed (a box shows it
-  // clipped from its corner); empty: all of it. (A reduced-scale whole
-  // decode would be asked for here too.)
+  // clipped from its corner); empty: all of it.
   QSize corner;
   // 8-bit grey (QImage::Format_Grayscale8), weighed as QImage weighs colour
   // in the picture's colour space, without keeping a colour copy.
   bool grey = false;
+  // For a whole picture: a JPEG may be decoded at 1/2, 1/4 or 1/8 of its
+  // size while its longer side stays at least this (0: at full size).
+  int reducedSide = 0;
 };
 
 [[noreturn]] inline void refusePicture(const QString& message) { throw Error(ErrorKind::Platform, message.toStdString()); }

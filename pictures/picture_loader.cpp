@@ -66,9 +66,13 @@ QImage loadPicture(QIODevice& device, const QString& name, const PictureLoadOpti
     return loadPicture(buffer, name, options);
   }
   const std::unique_ptr<PictureDecoder> decoder = openDecoder(device, name);
-  const QSize stored = decoder->size();
+  QSize stored = decoder->size();
   if (stored.isEmpty()) refuseInvalidPicture(name, QStringLiteral("holds an empty picture"));
   checkDeclaredSize(name, stored.width(), stored.height());
+  if (options.corner.isEmpty() && options.reducedSide > 0) {
+    decoder->reduceTo(options.reducedSide);
+    stored = decoder->size();
+  }
   const Turn turn = kTurns[decoder->orientation() - 1];
   const QSize upright = turn.quarter ? stored.transposed() : stored;
   const QRect region = storedRegion(stored, options.corner.isEmpty() ? upright : upright.boundedTo(options.corner), turn);

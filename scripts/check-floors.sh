@@ -3,7 +3,7 @@
 # rooms below it, never from one above. Prints each include that runs up.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-floors=(platform imaging face files pictures drawing widgets capture app tools)
+floors=(platform imaging face files pictures finding drawing widgets capture app tools)
 declare -A level
 for i in "${!floors[@]}"; do level[${floors[$i]}]=$i; done
 

@@ -5,7 +5,7 @@ set -euo pipefail
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-charts-dev libqt6opengl6-dev qt6-qpa-plugins libgl-dev
-  libopencv-dev
+  libopencv-dev opencv-data  # opencv-data: the frontal-face cascade of --find-face
   libgtest-dev libgmock-dev libbenchmark-dev
   libjpeg62-turbo-dev libpng-dev zlib1g-dev libgif-dev  # the picture loader decodes and checks JPEG, PNG and GIF itself
   libexif-dev  # and reads the orientation of a JPEG from its EXIF block

@@ -61,6 +61,8 @@ QByteArray answersJson(const QList<ProbeAnswer>& answers) {
                                                   ? QJsonValue()
                                                   : QJsonValue(displayName(answer.shownFaceFile)));
     object.insert(QStringLiteral("probeLoaded"), answer.probeLoaded);
+    if (answer.face != PictureLoad::Face::NotLookedFor)
+      object.insert(QStringLiteral("faceFound"), answer.face == PictureLoad::Face::Found);
     object.insert(QStringLiteral("storedFaces"), answer.storedFaces);
     object.insert(QStringLiteral("score"), certainty.answerSlot ? QJsonValue(certainty.score) : QJsonValue());
     QJsonValue runnerUp;

@@ -30,7 +30,8 @@ QString marginText(double margin);
 
 // [{"probe", "faceName", "faceFile" (null when not shown), "probeLoaded",
 //   "storedFaces", "score" (null when no face matched), "runnerUp"
-//   ({"faceName", "score"} or null), "margin" (or null), "uncertain"}, ...],
+//   ({"faceName", "score"} or null), "margin" (or null), "uncertain",
+//   "faceFound" (only when faces were looked for)}, ...],
 // indented, ending in a newline. Raw bytes in names show as U+FFFD.
 QByteArray answersJson(const QList<ProbeAnswer>& answers);
 

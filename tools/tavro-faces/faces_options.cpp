@@ -93,7 +93,12 @@ FacesCommandLine::FacesCommandLine()
       explainOption_(QStringLiteral("explain"),
                      QStringLiteral("Write one PNG per probe into DIR showing the match (created when "
                                     "missing)."),
-                     QStringLiteral("DIR")) {
+                     QStringLiteral("DIR")),
+      findFaceOption_(QStringLiteral("find-face"),
+                      QStringLiteral("Find the face in each face file and probe and use it, cut to fill the "
+                                     "face box, in place of the picture's top-left corner: for uncropped "
+                                     "photos, not for tightly cropped faces. A picture with no face found is "
+                                     "used as it is, and said so. Needs the Debian package opencv-data.")) {
   parser_.setApplicationDescription(description());
   parser_.addOption(QCommandLineOption({QStringLiteral("h"), QStringLiteral("help")},
                                        QStringLiteral("Displays this help.")));
@@ -104,6 +109,7 @@ FacesCommandLine::FacesCommandLine()
   parser_.addOption(scoresOption_);
   parser_.addOption(minMarginOption_);
   parser_.addOption(explainOption_);
+  parser_.addOption(findFaceOption_);
   parser_.addPositionalArgument(QStringLiteral("PROBE"), QStringLiteral("Picture file to identify."),
                                 QStringLiteral("PROBE..."));
 }
@@ -118,6 +124,7 @@ bool FacesCommandLine::parse(const QStringList& arguments, const QString& progra
   options_.scores = parser_.isSet(scoresOption_);
   if (parser_.isSet(minMarginOption_)) options_.minMargin = parseMinMargin(parser_.value(minMarginOption_));
   options_.explainFolder = parser_.value(explainOption_);
+  options_.findFace = parser_.isSet(findFaceOption_);
   if (parser_.isSet(explainOption_) && options_.explainFolder.isEmpty())
     throw UsageError(QStringLiteral("--explain needs a folder"));
   // The window's face folder, or the one chosen, as a full path.

@@ -1,7 +1,7 @@
 #pragma once
 // The command line of tavro-faces:
 //   tavro-faces [--faces DIR] [--runs N] [--json] [--scores] [--min-margin M]
-//               [--explain DIR] PROBE...
+//               [--explain DIR] [--find-face] PROBE...
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -25,6 +25,7 @@ struct FacesOptions {
   bool scores = false;               // score, runner-up and margin columns
   std::optional<double> minMargin;   // answers below it are marked uncertain
   QString explainFolder;             // where the match pictures go; empty: none
+  bool findFace = false;             // faces found in the pictures, not their corners
   QStringList probes;
 };
 
@@ -54,6 +55,7 @@ class FacesCommandLine {
   QCommandLineOption scoresOption_;
   QCommandLineOption minMarginOption_;
   QCommandLineOption explainOption_;
+  QCommandLineOption findFaceOption_;
   FacesOptions options_;
 };
 

@@ -1,5 +1,5 @@
 // tavro-faces [--faces DIR] [--runs N] [--json] [--scores] [--min-margin M]
-// [--explain DIR] PROBE...: trains the face database from the face files of a
+// [--explain DIR] [--find-face] PROBE...: trains the face database from the face files of a
 // folder and identifies each probe, as the window's "Train Database" and
 // "Check IMAGE" do.
 
@@ -73,6 +73,10 @@ QString noFaceFilesMessage(const QString& folder) {
   return QStringLiteral("%1 holds no readable face file (face0a.jpg .. face19b.jpg)").arg(tavro::displayName(folder));
 }
 
+QString noFaceFound(const QString& path) {
+  return QStringLiteral("no face found in %1; used as it is").arg(tavro::displayName(path));
+}
+
 // The run's inputs, which no --explain picture may write over: the probes
 // and every face file training reads.
 tavro::GuardedFiles runInputs(const tavro::faces_tool::FacesOptions& options) {
@@ -115,6 +119,14 @@ int main(int argc, char* argv[]) {
 
   StandardErrorMessageBox messages;
   ProbeIdentification identification(options.facesDirectory, messages);
+  std::unique_ptr<tavro::FaceFinder> finder;
+  try {
+    if (options.findFace) finder = std::make_unique<tavro::FaceFinder>();
+  } catch (const tavro::Error& e) {
+    complain(errorText(e));
+    return kNotIdentified;
+  }
+  identification.findFaces(finder.get());
   try {
     if (identification.train(options.runs) == 0) {
       complain(noFaceFilesMessage(options.facesDirectory));
@@ -122,6 +134,8 @@ int main(int argc, char* argv[]) {
     }
     // Which face files the faces were not built from, as the window's status line says it.
     const tavro::TrainingRun& run = identification.lastRun();
+    for (const tavro::FaceFileRead& file : run.files)
+      if (file.load.face == tavro::PictureLoad::Face::NotFound) complain(noFaceFound(file.path));
     if (run.filesRead() < run.files.size())
       complain(tavro::trainingSummary(run, tavro::displayName(options.facesDirectory)));
   } catch (const std::exception& e) {
@@ -143,7 +157,8 @@ int main(int argc, char* argv[]) {
     const QString shown = tavro::displayName(probe);
     try {
       ProbeAnswer answer = identification.identify(probe);
-      answer.uncertain = options.minMargin && answer.certainty.isUncertain(*options.minMargin);
+      answer.uncertain = options.minMargin && tavro::isUncertainAnswer(answer.certainty, answer.face, *options.minMargin);
+      if (answer.face == tavro::PictureLoad::Face::NotFound) complain(noFaceFound(probe));
       if (!answer.probeLoaded) {
         complain(QStringLiteral("%1: not loaded (%2); its answer is for the picture shown before it")
                      .arg(shown, answer.notLoadedReason));

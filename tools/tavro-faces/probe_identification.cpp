@@ -27,6 +27,7 @@ ProbeAnswer ProbeIdentification::identify(const QString& probe) {
   ProbeAnswer answer;
   answer.probe = probe;
   answer.probeLoaded = found.probe.loaded();
+  answer.face = found.probe.face;
   if (!answer.probeLoaded) answer.notLoadedReason = found.probe.reason();
   answer.faceName = found.faceName;
   answer.faceNumber = found.faceNumber;

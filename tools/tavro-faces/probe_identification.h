@@ -24,6 +24,7 @@ struct ProbeAnswer {
   int storedFaces = 0;       // faces the probe was compared with
   MatchCertainty certainty;  // the answer's score, runner-up and margin
   bool uncertain = false;    // marked so by --min-margin
+  PictureLoad::Face face = PictureLoad::Face::NotLookedFor;  // the probe's, with --find-face
 
   // The probe itself was looked at and matched to a stored face.
   bool identified() const { return probeLoaded && !faceName.empty(); }
@@ -42,6 +43,9 @@ class ProbeIdentification {
   const TrainingRun& lastRun() const { return session_.lastRun(); }
   // "Check IMAGE" on the probe path. Throws when the recogniser fails.
   ProbeAnswer identify(const QString& probe);
+  // From now on each face file and probe is cut to the face the finder
+  // finds in it (none: the picture's corner).
+  void findFaces(FaceFinder* finder) { session_.loader().setFaceFinder(finder); }
 
   int storedFaces() const { return session_.faceCount(); }
   // What the last identification left behind.
