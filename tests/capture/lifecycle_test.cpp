@@ -164,6 +164,15 @@ TEST_F(CaptureLifecycleTest, SnapshotIsTheSourcePictureWhileTheGuideIsDrawn) {
   QImage delivered(160, 120, QImage::Format_RGB888);
   delivered.fill(camera);
   EXPECT_EQ(QImage(pathOf("snapshot.bmp")).convertToFormat(QImage::Format_RGB888), delivered);
+  // A part found in the frames is outlined where it lies, and looked for every few frames only.
+  int asked = 0;
+  control.setFaceGuide([&asked](const QImage& frame) { return ++asked, QRect(40, 30, frame.width() / 2, 50); });
+  const std::uint64_t shownBefore = control.framesShown();
+  ASSERT_TRUE(runEventsUntil([&] { return control.framesShown() >= shownBefore + 9; }, 30s));
+  EXPECT_NEAR(asked, (control.framesShown() - shownBefore) / ezVidCap::kFaceGuideInterval, 1.0);
+  const QImage outlined = control.grab().toImage();
+  for (const QPoint at : {QPoint(40, 50), QPoint(120, 30), QPoint(70, 80)}) EXPECT_NE(outlined.pixelColor(at), camera);
+  EXPECT_EQ(outlined.pixelColor(101, 50), camera);  // the corner's outline is gone
 }
 
 }  // namespace

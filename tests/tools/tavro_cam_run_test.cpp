@@ -50,7 +50,7 @@ TEST(CommandLine, HelpVersionAndRefusalsNeedNoDisplay) {
   }
   // The help lists what it accepts, and nothing it refuses.
   const QString help = runProgram(TAVRO_CAM_PATH, {"--help"}, noDisplay).out;
-  for (const char* option : {"--help", "--version", "--faces <DIR>", "--camera <SOURCE>"})
+  for (const char* option : {"--help", "--version", "--faces <DIR>", "--camera <SOURCE>", "--find-face"})
     EXPECT_TRUE(help.contains(option)) << option;
 }
 

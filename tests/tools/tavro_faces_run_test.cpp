@@ -11,6 +11,7 @@
 #include <QJsonObject>
 #include <QLineEdit>
 #include <QLocale>
+#include <QPainter>
 #include <QProcess>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -258,3 +259,45 @@ TEST_F(TavroFaces, ScoresMarginsAndUncertaintyInBothShapesAndAMatchPicturePerPro
 }
 
 }  // namespace
+
+// Uncropped photos of the development set beside the project: two face files
+// a person, another photo of each on a wall as a probe, and a pattern with no face.
+TEST_F(TavroFaces, FindFaceAnswersUncroppedPhotosAndSaysWhereNoFaceWasFound) {
+  const QString photos = QStringLiteral(TAVRO_FACES_DEV);
+  const bool real = QFileInfo::exists(photos + "/p17/03.jpg");
+  QStringList probes = {writePatternProbe(dir.path())};
+  ASSERT_TRUE(QFile::copy(probes[0], face(19, 'a')));
+  for (int person = 0; real && person < 18; ++person) {
+    const QString folder = QStringLiteral("%1/p%2/").arg(photos).arg(person, 2, 10, QChar('0'));
+    ASSERT_TRUE(QFile::copy(folder + "01.jpg", face(person, 'a')) && QFile::copy(folder + "02.jpg", face(person, 'b')));
+    QImage probe(320, 243, QImage::Format_RGB32);  // the photo on a wall, away from the corner
+    probe.fill(QColor(150, 146, 140));
+    QPainter(&probe).drawImage(70 + person, 20, QImage(folder + "03.jpg"));
+    probes << QDir(dir.path()).filePath(QStringLiteral("probe%1.png").arg(person));
+    ASSERT_TRUE(probe.save(probes.last()));
+  }
+  const ToolRun run = runTool(QStringList{"--faces", dir.path(), "--json", "--min-margin", "0", "--find-face"} + probes);
+  ASSERT_EQ(run.status, 0) << run.err.toStdString();
+  const QString noFace = "tavro-faces: no face found in %1; used as it is\n";
+  EXPECT_TRUE(run.err.startsWith(noFace.arg(face(19, 'a')))) << run.err.toStdString();
+  EXPECT_TRUE(run.err.endsWith(noFace.arg(probes[0]))) << run.err.toStdString();
+  const QJsonArray answers = QJsonDocument::fromJson(run.out.toUtf8()).array();
+  ASSERT_EQ(answers.size(), probes.size());
+  EXPECT_FALSE(answers[0]["faceFound"].toBool(true));
+  EXPECT_TRUE(answers[0]["uncertain"].toBool());  // whatever its margin
+  if (!real) GTEST_SKIP() << "only the picture with no face: no development photos in " << photos.toStdString();
+  int right = 0;
+  for (qsizetype person = 1; person < answers.size(); ++person) {
+    EXPECT_TRUE(answers[person]["faceFound"].toBool()) << person - 1;
+    right += answers[person]["faceName"].toString().toInt() == person - 1;
+  }
+  EXPECT_GE(right, 16);  // of 18
+  // Without the option nothing is looked for, the output has no such field, and the corners tell little.
+  const ToolRun plain = runTool(QStringList{"--faces", dir.path(), "--json"} + probes);
+  const QJsonArray plainAnswers = QJsonDocument::fromJson(plain.out.toUtf8()).array();
+  EXPECT_FALSE(plainAnswers[0].toObject().contains("faceFound"));
+  int rightByCorner = 0;
+  for (qsizetype person = 1; person < plainAnswers.size(); ++person)
+    rightByCorner += plainAnswers[person]["faceName"].toString().toInt() == person - 1;
+  EXPECT_LT(rightByCorner, right) << rightByCorner;
+}
