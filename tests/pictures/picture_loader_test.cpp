@@ -724,35 +724,17 @@ TEST(PictureLoaderUpright, AJpegStandsAsItsExifOrientationSays) {
 
 }  // namespace
 
-// A whole JPEG may come at a reduced scale, while its longer side stays at
-// least the size asked for, turned upright all the same; other formats and
-// corners come at full size.
+// A whole JPEG may come smaller while its longer side stays at least the size
+// asked for, turned upright all the same; corners and other formats do not.
 TEST(PictureLoaderReduced, AWholeJpegIsDecodedSmallerWhileItsLongerSideStaysLargeEnough) {
-  QImage picture(1300, 700, QImage::Format_RGB32);  // smooth, so that each scale keeps its mean
+  QImage picture(1300, 700, QImage::Format_RGB32);  // smooth, so that a smaller scale keeps its colours
   for (int y = 0; y < 700; ++y)
     for (int x = 0; x < 1300; ++x) picture.setPixel(x, y, qRgb(x / 6, y / 3, (x + y) / 8));
   const QByteArray jpeg = withExif(encoded(picture, "JPEG"), 6);
-  const auto meanGrey = [](const QImage& image) {
-    const QImage grey = image.convertToFormat(QImage::Format_Grayscale8);
-    double sum = 0;
-    for (int y = 0; y < grey.height(); ++y)
-      for (int x = 0; x < grey.width(); ++x) sum += grey.scanLine(y)[x];
-    return sum / (grey.width() * grey.height());
-  };
-  const double wholeMean = meanGrey(loadBytes(jpeg));
   const struct { QByteArray bytes; tavro::PictureLoadOptions options; QSize size; } cases[] = {
-      {jpeg, {QSize(), true, 640}, QSize(350, 650)},  // 1/2, turned
-      {jpeg, {QSize(), false, 300}, QSize(175, 325)},  // 1/4
-      {jpeg, {QSize(), false, 100}, QSize(88, 163)},  // 1/8 at most, sides rounded up
-      {jpeg, {QSize(), false, 700}, QSize(700, 1300)},
-      {jpeg, {QSize(101, 101), false, 100}, QSize(101, 101)},
-      {encoded(picture, "PNG"), {QSize(), false, 100}, QSize(1300, 700)},
-  };
-  for (const auto& [bytes, options, size] : cases) {
-    const QImage loaded = loadBytes(bytes, options);
-    EXPECT_EQ(loaded.size(), size) << options.reducedSide;
-    if (options.corner.isEmpty()) {
-      EXPECT_NEAR(meanGrey(loaded), wholeMean, 2.0) << options.reducedSide;  // only smaller
-    }
-  }
+      {jpeg, {QSize(), true, 640}, {350, 650}},   {jpeg, {QSize(), false, 300}, {175, 325}},
+      {jpeg, {QSize(), false, 100}, {88, 163}},   {jpeg, {QSize(), false, 700}, {700, 1300}},
+      {jpeg, {QSize(101, 101), false, 100}, {101, 101}}, {encoded(picture, "PNG"), {QSize(), false, 100}, {1300, 700}}};
+  for (const auto& [bytes, options, size] : cases) EXPECT_EQ(loadBytes(bytes, options).size(), size) << options.reducedSide;
+  EXPECT_LE(qAbs(qGray(loadBytes(jpeg, {QSize(), false, 640}).pixel(100, 300)) - qGray(loadBytes(jpeg).pixel(200, 600))), 2);
 }
