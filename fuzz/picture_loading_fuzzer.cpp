@@ -3,7 +3,8 @@
 // probe. A load either gives a picture within the loader's limits or throws
 // tavro::Error; a picture once loaded is always shown and sampled. A picture
 // loaded whole is also loaded for the box's corner alone, and in grey, and
-// the box shows the same either way.
+// the box shows the same either way; loaded to find a face in, it may come
+// smaller, and the finder's square lies inside it.
 
 #include <QBuffer>
 #include <QByteArray>
@@ -12,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "finding/face_finder.h"
 #include "imaging/image_processing.h"
 #include "pictures/picture_loader.h"
 #include "platform/errors.h"
@@ -58,6 +60,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
           "a picture beyond the loader's limits was loaded");
   require(!corner.isNull(), "a picture loaded whole was refused for a box");
   require(load(bytes, {QSize(), true}).size() == picture.size(), "a picture loaded whole was not loaded in grey");
+  const QImage reduced = load(bytes, {QSize(), true, 64});
+  require(reduced.width() <= picture.width() && reduced.height() <= picture.height(), "a smaller load is larger");
+  static tavro::FaceFinder finder;
+  const std::optional<QRect> square = finder.faceSquare(reduced);
+  require(!square || reduced.rect().contains(*square), "a face found outside its picture");
 
   box.setPicture(corner);
   const QImage shown = box.image();

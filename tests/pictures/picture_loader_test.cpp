@@ -724,8 +724,7 @@ TEST(PictureLoaderUpright, AJpegStandsAsItsExifOrientationSays) {
 
 }  // namespace
 
-// A whole JPEG may come smaller while its longer side stays at least the size
-// asked for, turned upright all the same; corners and other formats do not.
+// A whole JPEG may come smaller, its longer side still as asked, upright; corners and other formats do not.
 TEST(PictureLoaderReduced, AWholeJpegIsDecodedSmallerWhileItsLongerSideStaysLargeEnough) {
   QImage picture(1300, 700, QImage::Format_RGB32);  // smooth, so that a smaller scale keeps its colours
   for (int y = 0; y < 700; ++y)
