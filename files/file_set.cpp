@@ -10,32 +10,11 @@
 #include "files/interrupt_cleanup.h"
 #include "files/native_names.h"
 #include "platform/errors.h"
+#include "platform/standard_output.h"
 
 namespace tavro {
 
 namespace {
-
-QString describe(const QString& path, int error) {
-  return path + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error));
-}
-
-[[noreturn]] void throwFor(const QString& what, const QString& path, int error) {
-  throw Error(ErrorKind::Platform, (what + describe(displayName(path), error)).toStdString());
-}
-
-bool writeAll(int fd, const QByteArray& content) {
-  const char* p = content.constData();
-  qsizetype left = content.size();
-  while (left > 0) {
-    const ssize_t written = ::write(fd, p, static_cast<std::size_t>(left));
-    if (written < 0 && errno == EINTR) continue;
-    if (written == 0) errno = EIO;  // no progress and no reason given
-    if (written <= 0) return false;
-    p += written;
-    left -= written;
-  }
-  return true;
-}
 
 // lstat: whether the name is taken, and by what.
 bool entryAt(int folderFd, const QByteArray& name, struct stat& info) {
@@ -51,7 +30,10 @@ QByteArray hiddenName() {
 
 FileSet::FileSet(const QString& folder) : folder_(folder) {
   folderFd_ = ::open(toNativeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (folderFd_ < 0) throwFor(QStringLiteral("Cannot open the folder "), folder, errno);
+  if (folderFd_ < 0) {
+    const QString reason = QString::fromLocal8Bit(std::strerror(errno));
+    throw Error(ErrorKind::Platform, ("Cannot open the folder " + displayName(folder) + ": " + reason).toStdString());
+  }
 }
 
 FileSet::~FileSet() {
@@ -115,12 +97,10 @@ void FileSet::add(const QString& fileName, const QByteArray& content) {
   int fd = -1;
   entry.temporary = createTemporary(fd, replaced ? 0600 : 0666, entry.temporaryCover);
   if (fd < 0) fail(entry.name, errno);
-  int error = 0;
-  if (replaced && ::fchown(fd, replaced->st_uid, replaced->st_gid) != 0) {
-    // Another user's file becomes the writer's, as when it is saved anew.
-  }
-  if (!writeAll(fd, content) || (replaced && ::fchmod(fd, replaced->st_mode & 0777) != 0) || ::fsync(fd) != 0)
-    error = errno;
+  // Another user's file becomes the writer's, as when it is saved anew.
+  if (replaced && ::fchown(fd, replaced->st_uid, replaced->st_gid) != 0) {}
+  int error = writeAll(fd, std::string_view(content.constData(), std::size_t(content.size())));
+  if (error == 0 && ((replaced && ::fchmod(fd, replaced->st_mode & 0777) != 0) || ::fsync(fd) != 0)) error = errno;
   if (::close(fd) != 0 && error == 0) error = errno;
   if (error != 0) {
     ::unlinkat(folderFd_, entry.temporary.constData(), 0);
@@ -139,12 +119,10 @@ void FileSet::keepOldEntry(Entry& entry) {
     return;
   }
   if (S_ISDIR(info.st_mode)) fail(entry.name, EISDIR);
-  QByteArray backup = hiddenName();
-  int linked = ::linkat(folderFd_, entry.name.constData(), folderFd_, backup.constData(), 0);
-  while (linked != 0 && errno == EEXIST) {
-    backup = hiddenName();
-    linked = ::linkat(folderFd_, entry.name.constData(), folderFd_, backup.constData(), 0);
-  }
+  QByteArray backup;
+  int linked = 0;
+  do linked = ::linkat(folderFd_, entry.name.constData(), folderFd_, (backup = hiddenName()).constData(), 0);
+  while (linked != 0 && errno == EEXIST);
   if (linked != 0 && ::renameat(folderFd_, entry.name.constData(), folderFd_, backup.constData()) != 0)
     fail(entry.name, errno);
   entry.backupCover.emplace(folderFd_, backup);

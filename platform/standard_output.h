@@ -7,6 +7,10 @@
 
 namespace tavro {
 
+// Writes every byte to the descriptor, again after a signal: 0, or the
+// system's error number (EIO when a write makes no progress).
+int writeAll(int fd, std::string_view bytes);
+
 // Writes every byte to standard output, after anything stdio still holds.
 // Throws Error(Platform) "Cannot write to standard output: reason" with the
 // system's reason when they cannot all be written.
