@@ -19,9 +19,6 @@ QStringList nativeArguments(int argc, char** argv);
 QString fromNativeName(const QByteArray& bytes);
 QByteArray toNativeName(const QString& name);
 
-// Whether the name holds bytes Qt's own file functions cannot name.
-bool holdsRawBytes(const QString& name);
-
 // The name for messages and JSON: each raw byte shown as U+FFFD.
 QString displayName(const QString& name);
 
