@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <cerrno>
 #include <cstring>
@@ -54,6 +55,17 @@ QString absolutePath(const QString& path) {
   const std::filesystem::path current = std::filesystem::current_path(error);
   const QString base = error ? QDir::currentPath() : fromNativeName(QByteArray::fromStdString(current.native()));
   return QDir::cleanPath(base + u'/' + path);
+}
+
+QString executableDirectory() {
+  if (QCoreApplication::instance() == nullptr)
+    throw Error(ErrorKind::ObjectNotSet, "The program directory is unknown before the application starts");
+  // The system's own link keeps the bytes of the folder's name; Qt's
+  // application folder would not.
+  std::error_code error;
+  const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error) return QCoreApplication::applicationDirPath();
+  return fromNativeName(QByteArray::fromStdString(executable.parent_path().native()));
 }
 
 }  // namespace tavro

@@ -1,6 +1,7 @@
 #pragma once
-// What a name leads to, and folders made, by the bytes of the name (see
-// native_names.h): Qt's own file functions would turn raw bytes into U+FFFD.
+// What a name leads to, folders made, and the program's folder, by the bytes
+// of the name (see native_names.h): Qt's own file functions would turn raw
+// bytes into U+FFFD.
 
 #include <QString>
 
@@ -24,5 +25,9 @@ void makeFolder(const QString& path, const QString& what = QStringLiteral("folde
 // The path made absolute against the current folder and cleaned, its bytes
 // kept.
 QString absolutePath(const QString& path);
+
+// The folder of the running executable, without a trailing separator, where
+// the face files live by default. Needs a QCoreApplication.
+QString executableDirectory();
 
 }  // namespace tavro
