@@ -39,17 +39,8 @@ QPointF checkedPoint(float x, float y) {
 }
 
 Qt::BrushStyle brushStyle(std::int16_t fillStyle) {
-  switch (fillStyle) {
-    case 0: return Qt::SolidPattern;
-    case 1: return Qt::NoBrush;
-    case 2: return Qt::HorPattern;
-    case 3: return Qt::VerPattern;
-    case 4: return Qt::BDiagPattern;
-    case 5: return Qt::FDiagPattern;
-    case 6: return Qt::CrossPattern;
-    case 7: return Qt::DiagCrossPattern;
-    default: throw Error(ErrorKind::Platform, "Invalid fill style " + std::to_string(fillStyle) + " (0 to 7)");
-  }
+  if (const std::optional<Qt::BrushStyle> style = brushStyleOf(fillStyle)) return *style;
+  throw Error(ErrorKind::Platform, "Invalid fill style " + std::to_string(fillStyle) + " (0 to 7)");
 }
 
 QImage blankImage(int width, int height, std::int32_t background) {

@@ -67,7 +67,6 @@ class PictureBoxModel : public Canvas {
   void box(float x1, float y1, float x2, float y2, std::int32_t colour) override;
 
   std::int16_t fillStyle() const { return fillStyle_; }
-  std::int32_t fillColor() const { return fillColor_; }
   std::int16_t drawWidth() const { return drawWidth_; }
   // The current drawing position in scale units.
   QPointF currentPosition() const { return current_; }
