@@ -6,12 +6,13 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
+#include <vector>
 
 #include "imaging/bas_maths.h"
 #include "imaging/checked_arithmetic.h"
 #include "imaging/image_processing.h"
-#include "imaging/trace_start_cells.h"
 
 namespace tavro {
 
@@ -59,6 +60,51 @@ bool headingAccepts(std::int16_t code, float h) {
     default: return false;
   }
 }
+
+// The cells that may start a trace during one raster search, in scan order
+// (row by row, x inner), as bits: the search jumps straight to the next start
+// instead of stepping over every cell in between. Cells leave the set when a
+// trace covers them; values and the threshold do not change during a search.
+class TraceStartCells {
+ public:
+  // Cells of 0..width-1 x 0..height-1 with a value above threshold that no
+  // trace covers yet. The grids must hold at least those cells.
+  TraceStartCells(const Grid2D<std::uint8_t>& image, const Grid2D<bool>& traced, int width, int height,
+                  int threshold)
+      : width_(width), height_(height), bits_((static_cast<std::size_t>(width) * height + kWordBits - 1) / kWordBits) {
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x)
+        if (image.at(x, y) > threshold && !traced.at(x, y)) bits_[wordOf(x, y)] |= bitOf(x, y);
+  }
+
+  // Scan position of the first start at or after position, or end() if none.
+  int next(int position) const {
+    if (position < 0) position = 0;
+    if (position >= end()) return end();
+    std::size_t word = static_cast<std::size_t>(position / kWordBits);
+    std::uint64_t bits = bits_[word] & (~std::uint64_t{0} << (position % kWordBits));
+    while (bits == 0) {
+      if (++word == bits_.size()) return end();
+      bits = bits_[word];
+    }
+    return static_cast<int>(word) * kWordBits + std::countr_zero(bits);
+  }
+  int end() const noexcept { return width_ * height_; }
+  int position(int x, int y) const noexcept { return y * width_ + x; }
+
+  void remove(int x, int y) {
+    if (x >= 0 && y >= 0 && x < width_ && y < height_) bits_[wordOf(x, y)] &= ~bitOf(x, y);
+  }
+
+ private:
+  static constexpr int kWordBits = 64;
+  std::size_t wordOf(int x, int y) const { return static_cast<std::size_t>(position(x, y) / kWordBits); }
+  std::uint64_t bitOf(int x, int y) const { return std::uint64_t{1} << (position(x, y) % kWordBits); }
+
+  int width_;
+  int height_;
+  std::vector<std::uint64_t> bits_;
+};
 
 }  // namespace
 
@@ -142,8 +188,8 @@ void classImageProcessing::traceEdges() {
         found = false;
         continue;
       }
-      std::int16_t x = static_cast<std::int16_t>(starts.xOf(start));
-      std::int16_t y = static_cast<std::int16_t>(starts.yOf(start));
+      std::int16_t x = static_cast<std::int16_t>(start % width_);
+      std::int16_t y = static_cast<std::int16_t>(start / width_);
       std::int16_t edgeLength = 0;
       found = traceEdgesFromPoint(x, y, edgeLength);
       for (const auto& [cx, cy] : traceVisitedCells_) starts.remove(cx, cy);  // now in tracedMap
