@@ -81,8 +81,6 @@ class classImageProcessing {
   float probeY() const noexcept { return probeY_; }
 
  private:
-  // Fills edgePatterns_ slots 0..13 with the standard set; the last step of init.
-  void buildEdgePatterns();
   // Edge tracing helpers.
   bool spiralProbeStep(bool reset);
   void scanCellByCell();
