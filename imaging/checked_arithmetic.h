@@ -41,24 +41,11 @@ Int narrow(std::int64_t v) {
   return static_cast<Int>(v);
 }
 
-// A whole-valued double into an integer type; NaN and infinities overflow.
-template <class Int>
-Int wholeToInt(double whole) {
-  if (!(whole >= static_cast<double>(std::numeric_limits<Int>::min()) &&
-        whole <= static_cast<double>(std::numeric_limits<Int>::max())))
-    throw Error(ErrorKind::Overflow);
-  return static_cast<Int>(whole);
-}
-
-inline std::int16_t toInt16(std::int64_t v) { return narrow<std::int16_t>(v); }
-inline std::int32_t toInt32(std::int64_t v) { return narrow<std::int32_t>(v); }
-
-inline std::int16_t add16(std::int64_t a, std::int64_t b) { return toInt16(a + b); }
-inline std::int16_t sub16(std::int64_t a, std::int64_t b) { return toInt16(a - b); }
-inline std::int16_t mul16(std::int64_t a, std::int64_t b) { return toInt16(a * b); }
-inline std::int32_t add32(std::int64_t a, std::int64_t b) { return toInt32(a + b); }
-inline std::int32_t sub32(std::int64_t a, std::int64_t b) { return toInt32(a - b); }
-inline std::int32_t mul32(std::int64_t a, std::int64_t b) { return toInt32(a * b); }
+inline std::int16_t add16(std::int64_t a, std::int64_t b) { return narrow<std::int16_t>(a + b); }
+inline std::int16_t sub16(std::int64_t a, std::int64_t b) { return narrow<std::int16_t>(a - b); }
+inline std::int16_t mul16(std::int64_t a, std::int64_t b) { return narrow<std::int16_t>(a * b); }
+inline std::int32_t add32(std::int64_t a, std::int64_t b) { return narrow<std::int32_t>(a + b); }
+inline std::int32_t mul32(std::int64_t a, std::int64_t b) { return narrow<std::int32_t>(a * b); }
 
 // The last index of a loop "0 to count - 1": itself a checked 16-bit result,
 // so a count of -32768 overflows as the loop bound would.
@@ -76,8 +63,12 @@ inline std::int32_t roundToInt32(double v) { return roundToInt<std::int32_t>(v);
 // Conversion to an 8-bit cell value: rounded, and fails outside 0..255.
 inline std::uint8_t roundToByte(double v) { return roundToInt<std::uint8_t>(v); }
 
-// The largest whole number not above v, as a 16-bit integer.
-inline std::int16_t floorToInt16(double v) { return wholeToInt<std::int16_t>(std::floor(v)); }
+// The largest whole number not above v, as a 16-bit integer; NaN and infinities overflow.
+inline std::int16_t floorToInt16(double v) {
+  const double whole = std::floor(v);
+  if (!(whole >= -32768.0 && whole <= 32767.0)) throw Error(ErrorKind::Overflow);
+  return static_cast<std::int16_t>(whole);
+}
 
 // Storage as a 32-bit float: a finite value beyond the float range overflows.
 inline float toSingle(double v) {
