@@ -41,19 +41,12 @@ class Grid2D {
     return cells;
   }
 
-  Grid2D(const Grid2D& other) { *this = other; }
-  Grid2D& operator=(const Grid2D& other) {
-    if (this == &other) return *this;
-    Grid2D copy;
-    copy.upperX_ = other.upperX_;
-    copy.upperY_ = other.upperY_;
-    if (other.cells_) {
-      copy.cells_ = std::make_unique<T[]>(other.size());
-      std::copy_n(other.cells_.get(), other.size(), copy.cells_.get());
-    }
-    *this = std::move(copy);
-    return *this;
+  Grid2D(const Grid2D& other) : upperX_(other.upperX_), upperY_(other.upperY_) {
+    if (!other.cells_) return;
+    cells_ = std::make_unique<T[]>(other.size());
+    std::copy_n(other.cells_.get(), other.size(), cells_.get());
   }
+  Grid2D& operator=(const Grid2D& other) { return *this = Grid2D(other); }
   // A grid moved from has no cells and no bounds, so every access to it is
   // out of range rather than a read through a released block.
   Grid2D(Grid2D&& other) noexcept { *this = std::move(other); }
