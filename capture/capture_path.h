@@ -1,6 +1,6 @@
 #pragma once
 // The files the capture control writes: what may be replaced, what a
-// recording is named, and whether two paths name the same file.
+// recording is named, whether two paths name the same file, and snapshots.
 
 #include <sys/types.h>
 
@@ -8,8 +8,14 @@
 
 #include <QByteArray>
 #include <QString>
+#include <opencv2/core.hpp>
+
+#include "platform/errors.h"
 
 namespace tavro {
+
+// Error(Platform) "Cannot write the WHAT PATH: REASON".
+Error targetError(const QString& path, const QString& what, const QString& reason);
 
 // Throws Error(Platform) naming the file when path is empty, or names
 // something that exists but is no ordinary file (a folder, a device): such
@@ -35,5 +41,15 @@ struct FileIdentity {
 };
 // Nothing when the folder cannot be looked up.
 std::optional<FileIdentity> identityOf(const QString& path);
+
+// PNG for .png names, JPEG for .jpg and .jpeg names (any case), BMP for
+// every other name.
+enum class PictureFormat { Png, Jpeg, Bmp };
+PictureFormat pictureFormatFor(const QString& path);
+
+// Writes one frame as a picture file in that format, whole or not at all;
+// a link under the name is replaced, its target never written. Throws
+// Error(Platform) naming the path when the file cannot be written.
+void writeSnapshot(const cv::Mat& frame, const QString& path);
 
 }  // namespace tavro

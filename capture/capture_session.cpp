@@ -9,7 +9,6 @@
 
 #include "capture/capture_path.h"
 #include "capture/hidden_recordings.h"
-#include "capture/snapshot_writer.h"
 #include "files/entries.h"
 #include "files/native_names.h"
 #include "platform/errors.h"
@@ -81,9 +80,7 @@ bool CaptureSession::writeFrame(const QString& path, bool cameraOnly) {
   requireOrdinaryFileTarget(path, "picture file");
   // The recording takes this name when it ends, which would silently
   // replace the picture: refuse now instead.
-  if (isBeingRecorded(path))
-    throw Error(ErrorKind::Platform, ("Cannot write the picture file " + displayName(path) +
-                                      ": a recording to that file is running").toStdString());
+  if (isBeingRecorded(path)) throw targetError(path, "picture file", "a recording to that file is running");
   const NumberedFrame latest = waitForFrame(true);
   if (cameraOnly && latest.standIn) return false;
   writeSnapshot(latest.frame, path);
@@ -102,8 +99,7 @@ QStringList CaptureSession::startRecording() {
   const QString target = recordingFileName(recordFileName_);
   requireOrdinaryFileTarget(target, "recording file");
   if (isBeingRecorded(target))
-    throw Error(ErrorKind::Platform, ("Cannot write the recording file " + displayName(target) +
-                                      ": the recording to that file is still being finished").toStdString());
+    throw targetError(target, "recording file", "the recording to that file is still being finished");
   QString folder = absolutePath(target);
   folder.truncate(std::max<qsizetype>(folder.lastIndexOf(u'/'), 1));
   const QStringList kept = keepUnfinishedRecordings(folder);

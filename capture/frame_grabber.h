@@ -12,10 +12,20 @@
 #include <string>
 #include <thread>
 
-#include "capture/frame_sink.h"
 #include "capture/source_choice.h"
 
 namespace tavro {
+
+// Takes every frame the grabber delivers, in order, such as a recording.
+// Called on the grabbing thread; must not block.
+class FrameSink {
+ public:
+  virtual ~FrameSink() = default;
+  // arrived: when the grabber received the frame from its source.
+  virtual void push(const cv::Mat& frame, std::chrono::steady_clock::time_point arrived) = 0;
+  // The source stopped delivering; no more frames will come.
+  virtual void sourceLost(const std::string& message) = 0;
+};
 
 struct GrabberOptions {
   std::chrono::milliseconds openTimeout{3000};

@@ -1,6 +1,7 @@
 #pragma once
-// Which source the capture control uses. Automatic: the first camera device
-// present, else the test picture. The environment variable TAVRO_CAMERA
+// Which source the capture control uses: a V4L2 camera read through OpenCV,
+// or the test picture. Automatic: the first camera device present, else the
+// test picture. The environment variable TAVRO_CAMERA
 // overrides that: "test" forces the test picture, a number N or a path
 // /dev/videoN picks that camera.
 
@@ -32,6 +33,10 @@ struct SourceChoice {
   // its frames may then go into face files.
   bool testPictureAskedFor = false;
 };
+
+// A camera's frame cut to the picture's 4:3 shape about its centre and
+// scaled to the control's picture size; 8-bit BGR frames only.
+cv::Mat fitToControlPicture(const cv::Mat& frame);
 
 SourceChoice chooseSource(const CameraSetting& setting, const std::vector<std::string>& devices);
 

@@ -31,10 +31,6 @@ constexpr double kRateTolerance = 0.01;
 // How long the program's end waits for recordings still being finished.
 constexpr auto kExitWait = std::chrono::seconds(10);
 
-Error recordingError(const QString& target, const QString& reason) {
-  return Error(ErrorKind::Platform, ("Cannot write the recording file " + displayName(target) + ": " + reason).toStdString());
-}
-
 std::string reasonFor(int error) {
   switch (error) {
     case ENOSPC: return "the disk is full";
@@ -43,8 +39,6 @@ std::string reasonFor(int error) {
     default: return std::strerror(error);
   }
 }
-
-std::string shown(const QByteArray& native) { return displayName(fromNativeName(native)).toStdString(); }
 
 std::string secondsText(double seconds) {
   char text[32];
@@ -76,20 +70,21 @@ VideoRecorder::VideoRecorder(const QString& targetPath, double framesPerSecond, 
   requireOrdinaryFileTarget(targetPath_, "recording file");
   requireWritableTarget(targetPath_, "recording file");
   if (frameSize_.width <= 0 || frameSize_.height <= 0 || !(framesPerSecond >= 0.01 && framesPerSecond <= 1000))
-    throw recordingError(targetPath_, "no camera picture to record");
+    throw targetError(targetPath_, "recording file", "no camera picture to record");
   const std::optional<FileIdentity> target = identityOf(targetPath_);
   if (!target || target->name.size() > NAME_MAX)
-    throw recordingError(targetPath_, QString::fromLocal8Bit(std::strerror(target ? ENAMETOOLONG : ENOENT)));
+    throw targetError(targetPath_, "recording file",
+                      QString::fromLocal8Bit(std::strerror(target ? ENAMETOOLONG : ENOENT)));
   target_ = *target;
   const QByteArray absolute = toNativeName(absolutePath(targetPath_));
   fd_ = createHiddenRecording(absolute.left(absolute.lastIndexOf('/')), hiddenPath_);
-  if (fd_ < 0) throw recordingError(targetPath_, QString::fromLocal8Bit(std::strerror(errno)));
+  if (fd_ < 0) throw targetError(targetPath_, "recording file", QString::fromLocal8Bit(std::strerror(errno)));
   bytes_ = options_.fileBytes ? options_.fileBytes(fd_) : std::make_unique<FileBytes>(fd_);
   writer_.emplace(*bytes_);
   if (const int error = writer_->start(frameSize_, nominalRate_, target_.name)) {
     ::close(fd_);
     ::unlink(hiddenPath_.constData());
-    throw recordingError(targetPath_, QString::fromStdString(reasonFor(error)));
+    throw targetError(targetPath_, "recording file", QString::fromStdString(reasonFor(error)));
   }
   static const bool exitHooked = std::atexit([] { finishAllAtExit(); }) == 0;
   (void)exitHooked;
@@ -231,7 +226,8 @@ std::uint64_t VideoRecorder::framesDropped() const {
 
 std::string VideoRecorder::unfinishedNote() const {
   return "the recording to " + displayName(targetPath_).toStdString() +
-         " could not be finished in time; its frames are in the hidden file " + shown(hiddenPath_) +
+         " could not be finished in time; its frames are in the hidden file " +
+         displayName(fromNativeName(hiddenPath_)).toStdString() +
          ", which the next recording into that folder keeps as an unfinished recording";
 }
 

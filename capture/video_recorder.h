@@ -25,7 +25,7 @@
 
 #include "capture/avi_writer.h"
 #include "capture/capture_path.h"
-#include "capture/frame_sink.h"
+#include "capture/frame_grabber.h"
 
 namespace tavro {
 
