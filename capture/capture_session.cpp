@@ -70,8 +70,6 @@ std::string CaptureSession::status() const { return grabber_ ? grabber_->status(
 
 bool CaptureSession::usingTestPicture() const { return grabber_ && grabber_->usingTestPicture(); }
 
-double CaptureSession::framesPerSecond() const { return grabber_ ? grabber_->framesPerSecond() : 0.0; }
-
 void CaptureSession::writeFrameFile(const QString& path) { writeFrame(path, false); }
 
 bool CaptureSession::writeCameraFrameFile(const QString& path) { return writeFrame(path, true); }

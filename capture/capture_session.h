@@ -66,7 +66,6 @@ class CaptureSession {
   // "" before start.
   std::string status() const;
   bool usingTestPicture() const;
-  double framesPerSecond() const;
 
   // Paths as the system takes them. Failures throw Error(Platform).
   void writeFrameFile(const QString& path);

@@ -76,7 +76,6 @@ class VideoRecorder : public FrameSink {
   bool failed() const;
   std::uint64_t framesWritten() const;
   std::uint64_t framesDropped() const;
-  const QString& targetPath() const { return targetPath_; }
   const FileIdentity& target() const { return target_; }
   // Where the frames wait while it is not finished, and what to tell when
   // it cannot be finished in time.
