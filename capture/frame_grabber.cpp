@@ -50,18 +50,133 @@ struct FrameGrabber::Shared {
 class FrameGrabber::Loop {
  public:
   Loop(std::shared_ptr<Shared> shared, SourceChoice choice) : shared_(std::move(shared)), choice_(std::move(choice)) {}
-  void run();
+
+  void run() {
+    if (choice_.preferred) {
+      std::shared_ptr<FrameSource> camera = std::move(choice_.preferred);
+      const std::string name = camera->description();
+      switch (openWithinTimeout(camera)) {
+        case OpenOutcome::Opened: useSource(camera, name, false); break;
+        case OpenOutcome::Failed: useTestPicture(name + " not available: test picture"); break;
+        case OpenOutcome::TimedOut: useTestPicture(name + " did not answer: test picture"); break;
+      }
+    } else {
+      useTestPicture(choice_.fallbackNote);
+    }
+
+    int failedReads = 0;
+    while (!shared_->stopping) {
+      cv::Mat frame;
+      bool delivered = false;
+      try {
+        delivered = source_->read(frame) && !frame.empty();
+      } catch (...) {
+        delivered = false;  // a source that throws is as good as gone
+      }
+      if (delivered) {
+        failedReads = 0;
+        publish(frame);
+      } else if (++failedReads >= shared_->options.failedReadsBeforeLost) {
+        failedReads = 0;
+        reportLost();
+      }
+    }
+    end();
+  }
 
  private:
   enum class OpenOutcome { Opened, Failed, TimedOut };
 
-  OpenOutcome openWithinTimeout(std::shared_ptr<FrameSource> source) const;
-  void useTestPicture(std::string status);
-  void useSource(std::shared_ptr<FrameSource> source, std::string status, bool testPicture);
-  void publish(const cv::Mat& frame);
-  void settle(double brightness, std::chrono::steady_clock::time_point arrived);
-  void reportLost();
-  void end();
+  // Opening a camera can block for long inside the driver; it runs on a
+  // thread of its own that is left to finish alone when it takes too long.
+  // It owns what it touches, and closes a camera given up on when its open
+  // returns.
+  OpenOutcome openWithinTimeout(std::shared_ptr<FrameSource> source) const {
+    auto outcome = std::make_shared<std::promise<bool>>();
+    std::future<bool> opened = outcome->get_future();
+    ++threadsLeftRunning;
+    std::thread([source = std::move(source), outcome = std::move(outcome)]() mutable {
+      bool ok = false;
+      try {
+        ok = source->open();
+      } catch (...) {
+        ok = false;
+      }
+      outcome->set_value(ok);
+      source.reset();
+      --threadsLeftRunning;
+    }).detach();
+
+    const auto deadline = std::chrono::steady_clock::now() + shared_->options.openTimeout;
+    while (opened.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready) {
+      if (shared_->stopping || std::chrono::steady_clock::now() >= deadline) return OpenOutcome::TimedOut;
+    }
+    return opened.get() ? OpenOutcome::Opened : OpenOutcome::Failed;
+  }
+
+  void useTestPicture(std::string status) {
+    auto picture = std::make_shared<TestPictureSource>();
+    picture->open();
+    useSource(std::move(picture), std::move(status), true);
+  }
+
+  void useSource(std::shared_ptr<FrameSource> source, std::string status, bool testPicture) {
+    const double rate = source->framesPerSecond();
+    source_ = std::move(source);
+    std::lock_guard lock(shared_->mutex);
+    shared_->rate = rate;
+    shared_->status = std::move(status);
+    shared_->testPicture = testPicture;
+    shared_->settled = false;
+    shared_->lastBrightness = -1;
+  }
+
+  // The callback runs under the lock, so it never runs once the owner is gone.
+  void publish(const cv::Mat& frame) {
+    const auto arrived = shared_->options.clock();
+    const cv::Scalar mean = cv::mean(frame);
+    const double brightness = (mean[0] + mean[1] + mean[2]) / frame.channels();
+    std::lock_guard lock(shared_->mutex);
+    settle(brightness, arrived);
+    const bool standIn = shared_->testPicture && !shared_->testPictureAskedFor;
+    shared_->latest = {frame, shared_->latest.number + 1, arrived, standIn};
+    if (shared_->sink) shared_->sink->push(frame, arrived);
+    shared_->changed.notify_all();
+    if (shared_->onFrame) shared_->onFrame();
+  }
+
+  // Settled once two frames in a row are about as bright, or the time is up.
+  void settle(double brightness, std::chrono::steady_clock::time_point arrived) {
+    const double last = std::exchange(shared_->lastBrightness, brightness);
+    if (shared_->settled) return;
+    if (last < 0) {
+      shared_->firstArrival = arrived;
+      return;
+    }
+    shared_->settled = std::abs(brightness - last) < shared_->options.settledChange * std::max(brightness, last) ||
+                       brightness == last || arrived - shared_->firstArrival >= shared_->options.settleTime;
+  }
+
+  // A recording cannot carry on with another source: it is told and let go.
+  void reportLost() {
+    {
+      std::lock_guard lock(shared_->mutex);
+      if (shared_->sink) shared_->sink->sourceLost("the camera stopped delivering frames");
+      shared_->sink = nullptr;
+    }
+    useTestPicture("Camera lost: test picture");
+  }
+
+  // The camera is closed before the owner hears that the thread has ended;
+  // a thread left alone frees its frames before it stops counting as running.
+  void end() {
+    source_.reset();
+    std::lock_guard lock(shared_->mutex);
+    shared_->ended = true;
+    shared_->latest = {};
+    if (shared_->leftAlone) --threadsLeftRunning;
+    shared_->changed.notify_all();
+  }
 
   std::shared_ptr<Shared> shared_;
   SourceChoice choice_;
@@ -133,129 +248,6 @@ void FrameGrabber::attachSink(FrameSink& sink) {
 void FrameGrabber::detachSink() {
   std::lock_guard lock(shared_->mutex);
   shared_->sink = nullptr;
-}
-
-void FrameGrabber::Loop::run() {
-  if (choice_.preferred) {
-    std::shared_ptr<FrameSource> camera = std::move(choice_.preferred);
-    const std::string name = camera->description();
-    switch (openWithinTimeout(camera)) {
-      case OpenOutcome::Opened: useSource(camera, name, false); break;
-      case OpenOutcome::Failed: useTestPicture(name + " not available: test picture"); break;
-      case OpenOutcome::TimedOut: useTestPicture(name + " did not answer: test picture"); break;
-    }
-  } else {
-    useTestPicture(choice_.fallbackNote);
-  }
-
-  int failedReads = 0;
-  while (!shared_->stopping) {
-    cv::Mat frame;
-    bool delivered = false;
-    try {
-      delivered = source_->read(frame) && !frame.empty();
-    } catch (...) {
-      delivered = false;  // a source that throws is as good as gone
-    }
-    if (delivered) {
-      failedReads = 0;
-      publish(frame);
-    } else if (++failedReads >= shared_->options.failedReadsBeforeLost) {
-      failedReads = 0;
-      reportLost();
-    }
-  }
-  end();
-}
-
-// Opening a camera can block for long inside the driver; it runs on a thread
-// of its own that is left to finish alone when it takes too long. It owns
-// what it touches, and closes a camera given up on when its open returns.
-FrameGrabber::Loop::OpenOutcome FrameGrabber::Loop::openWithinTimeout(std::shared_ptr<FrameSource> source) const {
-  auto outcome = std::make_shared<std::promise<bool>>();
-  std::future<bool> opened = outcome->get_future();
-  ++threadsLeftRunning;
-  std::thread([source = std::move(source), outcome = std::move(outcome)]() mutable {
-    bool ok = false;
-    try {
-      ok = source->open();
-    } catch (...) {
-      ok = false;
-    }
-    outcome->set_value(ok);
-    source.reset();
-    --threadsLeftRunning;
-  }).detach();
-
-  const auto deadline = std::chrono::steady_clock::now() + shared_->options.openTimeout;
-  while (opened.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready) {
-    if (shared_->stopping || std::chrono::steady_clock::now() >= deadline) return OpenOutcome::TimedOut;
-  }
-  return opened.get() ? OpenOutcome::Opened : OpenOutcome::Failed;
-}
-
-void FrameGrabber::Loop::useTestPicture(std::string status) {
-  auto picture = std::make_shared<TestPictureSource>();
-  picture->open();
-  useSource(std::move(picture), std::move(status), true);
-}
-
-void FrameGrabber::Loop::useSource(std::shared_ptr<FrameSource> source, std::string status, bool testPicture) {
-  const double rate = source->framesPerSecond();
-  source_ = std::move(source);
-  std::lock_guard lock(shared_->mutex);
-  shared_->rate = rate;
-  shared_->status = std::move(status);
-  shared_->testPicture = testPicture;
-  shared_->settled = false;
-  shared_->lastBrightness = -1;
-}
-
-// The callback runs under the lock, so it never runs once the owner is gone.
-void FrameGrabber::Loop::publish(const cv::Mat& frame) {
-  const auto arrived = shared_->options.clock();
-  const cv::Scalar mean = cv::mean(frame);
-  const double brightness = (mean[0] + mean[1] + mean[2]) / frame.channels();
-  std::lock_guard lock(shared_->mutex);
-  settle(brightness, arrived);
-  const bool standIn = shared_->testPicture && !shared_->testPictureAskedFor;
-  shared_->latest = {frame, shared_->latest.number + 1, arrived, standIn};
-  if (shared_->sink) shared_->sink->push(frame, arrived);
-  shared_->changed.notify_all();
-  if (shared_->onFrame) shared_->onFrame();
-}
-
-// Settled once two frames in a row are about as bright, or the time is up.
-void FrameGrabber::Loop::settle(double brightness, std::chrono::steady_clock::time_point arrived) {
-  const double last = std::exchange(shared_->lastBrightness, brightness);
-  if (shared_->settled) return;
-  if (last < 0) {
-    shared_->firstArrival = arrived;
-    return;
-  }
-  shared_->settled = std::abs(brightness - last) < shared_->options.settledChange * std::max(brightness, last) ||
-                     brightness == last || arrived - shared_->firstArrival >= shared_->options.settleTime;
-}
-
-// A recording cannot carry on with another source: it is told and let go.
-void FrameGrabber::Loop::reportLost() {
-  {
-    std::lock_guard lock(shared_->mutex);
-    if (shared_->sink) shared_->sink->sourceLost("the camera stopped delivering frames");
-    shared_->sink = nullptr;
-  }
-  useTestPicture("Camera lost: test picture");
-}
-
-// The camera is closed before the owner hears that the thread has ended; a
-// thread left alone frees its frames before it stops counting as running.
-void FrameGrabber::Loop::end() {
-  source_.reset();
-  std::lock_guard lock(shared_->mutex);
-  shared_->ended = true;
-  shared_->latest = {};
-  if (shared_->leftAlone) --threadsLeftRunning;
-  shared_->changed.notify_all();
 }
 
 }  // namespace tavro
