@@ -1,17 +1,38 @@
 #pragma once
-// Which source the capture control uses: a V4L2 camera read through OpenCV,
-// or the test picture. Automatic: the first camera device present, else the
-// test picture. The environment variable TAVRO_CAMERA
-// overrides that: "test" forces the test picture, a number N or a path
-// /dev/videoN picks that camera.
+// Where the capture control's frames come from, and which source it uses: a
+// V4L2 camera read through OpenCV, or the test picture. Automatic: the first
+// camera device present, else the test picture. The environment variable
+// TAVRO_CAMERA overrides that: "test" forces the test picture, a number N or
+// a path /dev/videoN picks that camera.
 
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "capture/frame_source.h"
+#include <opencv2/core.hpp>
 
 namespace tavro {
+
+// The control's picture: its 2400 x 1800-twip area at 15 twips a pixel. Every
+// source delivers frames of this size, so a snapshot shown in PIC_DISPLAY or
+// loaded into a face box is seen whole, at its own pixel size.
+inline const cv::Size kControlPictureSize{160, 120};
+
+// Every call is made on the grabbing thread, never on the UI thread, so
+// open() and read() may block.
+class FrameSource {
+ public:
+  virtual ~FrameSource() = default;
+  // Prepares the source; false when it cannot deliver frames.
+  virtual bool open() = 0;
+  // Waits for the next frame and stores it, 8-bit BGR, into a fresh frame;
+  // false when none came (a camera that stopped answering).
+  virtual bool read(cv::Mat& frame) = 0;
+  // The rate the source delivers frames at, also the rate of a recording.
+  virtual double framesPerSecond() const = 0;
+  // Short text for the control's area, e.g. "Camera /dev/video0".
+  virtual std::string description() const = 0;
+};
 
 struct CameraSetting {
   enum class Kind { Automatic, TestPicture, Device, Invalid };

@@ -5,7 +5,7 @@
 #include <chrono>
 #include <cstdint>
 
-#include "capture/frame_source.h"
+#include "capture/source_choice.h"
 
 namespace tavro {
 
