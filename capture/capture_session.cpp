@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "capture/capture_path.h"
-#include "capture/hidden_recordings.h"
 #include "files/entries.h"
 #include "files/native_names.h"
 #include "platform/errors.h"

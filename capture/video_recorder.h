@@ -3,9 +3,8 @@
 // written on a worker thread. The file plays at the rate the frames came
 // at, measured while recording: a camera slower than it claims, or frames
 // left out when the writing falls behind, do not make a fast video. The
-// video goes to a hidden file beside the target (hidden_recordings.h) and
-// takes the target's name when it is finished, with the mode of the file it
-// replaces. A write that fails (a full disk, a size limit) stops the
+// video goes to a hidden file beside the target and takes the target's name
+// when it is finished, with the mode of the file it replaces. A write that fails (a full disk, a size limit) stops the
 // recording at that frame; what was written before is finished and kept.
 // A recorder still unfinished when the program calls exit() (Qt does when
 // the display goes) is finished then.
@@ -22,6 +21,7 @@
 #include <thread>
 
 #include <QString>
+#include <QStringList>
 
 #include "capture/avi_writer.h"
 #include "capture/capture_path.h"
@@ -116,5 +116,11 @@ class VideoRecorder : public FrameSink {
 
   std::thread thread_;
 };
+
+// Finishes each hidden recording in the folder that no program has open (a
+// killed program left it behind) and gives it a visible name beside it,
+// "NAME (unfinished).avi" for a recording to NAME.avi, never replacing a
+// file. One line for each file kept, to tell the user.
+QStringList keepUnfinishedRecordings(const QString& folder);
 
 }  // namespace tavro
