@@ -1,6 +1,7 @@
 // Drawing a grid object onto a canvas: the grid itself, the cells covered by
 // edge tracing, the segment chain and the edge class map. Every drawing
-// stretches its map over the canvas's whole drawing area.
+// stretches its map over the canvas's whole drawing area. The edge class
+// counts and the orientation histogram go onto a chart instead.
 
 #include <algorithm>
 
@@ -14,6 +15,9 @@ namespace {
 constexpr std::int16_t kSolidFill = 0;
 constexpr std::int32_t kTracedCellColour = rgb(230, 230, 230);
 constexpr std::int32_t kGlyphColour = rgb(0, 0, 0);
+constexpr std::int16_t kBarChartStyle = 7;
+constexpr std::int16_t kEdgeClassRows = 5;
+constexpr std::int16_t kAngleBinRows = 18;
 
 // Where column (or row) `index` of a map of `cells` columns starts on a
 // canvas side `extent` units long: the quotient in double precision, the
@@ -66,6 +70,23 @@ void drawGlyph(Canvas& canvas, std::uint8_t code, const CanvasRect& r) {
       break;
     default: break;
   }
+}
+
+// Sets up a one-column chart of `rows` rows and fills it from `table`, one
+// row per slot. The loop follows the row count the chart reports back, so a
+// chart reporting more rows than the table has slots stops at the first slot
+// past the end, its row already selected, and is not refreshed.
+template <std::size_t N>
+void chartTable(Chart& chart, std::int16_t rows, const FixedArray<std::int16_t, N>& table) {
+  chart.setProperty("chartType", kBarChartStyle);
+  chart.setProperty("RowCount", rows);
+  chart.setProperty("ColumnCount", 1);
+  const std::int16_t lastRow = checked::sub16(chart.property("RowCount"), 1);
+  for (std::int32_t i = 0; i <= lastRow; ++i) {
+    chart.setProperty("Row", checked::add16(i, 1));
+    chart.setProperty("Data", table.at(i));
+  }
+  chart.invoke("Refresh");
 }
 
 }  // namespace
@@ -137,6 +158,14 @@ void classImageProcessing::showEdges(Canvas& canvas) const {
       drawGlyph(canvas, edgeGrid_.at(x, y), r);
     }
   }
+}
+
+void classImageProcessing::showEdgeHistogram(Chart& chart) const {
+  chartTable(chart, kEdgeClassRows, edgeCounts_);
+}
+
+void classImageProcessing::showAngleHistogram(Chart& chart) const {
+  chartTable(chart, kAngleBinRows, angleHistogram_);
 }
 
 }  // namespace tavro
