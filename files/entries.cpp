@@ -1,10 +1,13 @@
 #include "files/entries.h"
 
 #include <dirent.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -66,6 +69,20 @@ QString executableDirectory() {
   const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
   if (error) return QCoreApplication::applicationDirPath();
   return fromNativeName(QByteArray::fromStdString(executable.parent_path().native()));
+}
+
+void provideRuntimeFolder() {
+  if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) return;
+  const uid_t user = ::geteuid();
+  const passwd* account = ::getpwuid(user);  // before any thread: the program has just started
+  const QByteArray folder = QFile::encodeName(QDir::tempPath()) + "/runtime-" +
+                            (account != nullptr ? QByteArray(account->pw_name) : QByteArray::number(user));
+  if (::mkdir(folder.constData(), 0700) == 0) ::chmod(folder.constData(), 0700);  // whatever the umask
+  struct stat info {};
+  if (::lstat(folder.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != user ||
+      (info.st_mode & 07777) != 0700)
+    return;
+  qputenv("XDG_RUNTIME_DIR", folder);
 }
 
 }  // namespace tavro

@@ -21,7 +21,6 @@
 #include "files/guarded_files.h"
 #include "files/interrupt_cleanup.h"
 #include "files/native_names.h"
-#include "files/runtime_folder.h"
 #include "match_picture.h"
 #include "platform/errors.h"
 #include "platform/standard_output.h"
