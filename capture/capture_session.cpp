@@ -9,7 +9,6 @@
 
 #include "capture/capture_path.h"
 #include "files/entries.h"
-#include "files/native_names.h"
 #include "platform/errors.h"
 
 namespace tavro {
@@ -57,22 +56,6 @@ void CaptureSession::setPreviewOn(bool on) {
   if (on) start();
 }
 
-bool CaptureSession::needsSource() const { return previewOn_ || recorder_ != nullptr; }
-
-void CaptureSession::releaseIfUnneeded() {
-  if (!needsSource()) grabber_.reset();
-}
-
-NumberedFrame CaptureSession::latestFrame() const { return grabber_ ? grabber_->latestFrame() : NumberedFrame{}; }
-
-std::string CaptureSession::status() const { return grabber_ ? grabber_->status() : std::string(); }
-
-bool CaptureSession::usingTestPicture() const { return grabber_ && grabber_->usingTestPicture(); }
-
-void CaptureSession::writeFrameFile(const QString& path) { writeFrame(path, false); }
-
-bool CaptureSession::writeCameraFrameFile(const QString& path) { return writeFrame(path, true); }
-
 bool CaptureSession::writeFrame(const QString& path, bool cameraOnly) {
   requireOrdinaryFileTarget(path, "picture file");
   // The recording takes this name when it ends, which would silently
@@ -83,8 +66,6 @@ bool CaptureSession::writeFrame(const QString& path, bool cameraOnly) {
   writeSnapshot(latest.frame, path);
   return true;
 }
-
-void CaptureSession::setRecordFileName(const QString& path) { recordFileName_ = path; }
 
 QStringList CaptureSession::startRecording() {
   if (recorder_) {
@@ -123,10 +104,6 @@ void CaptureSession::stopRecording() {
     finishing->changed.notify_all();
   }).detach();
 }
-
-bool CaptureSession::isRecording() const { return recorder_ && !recorder_->failed(); }
-
-bool CaptureSession::hasStoppedRecording() const { return recorder_ && recorder_->failed(); }
 
 bool CaptureSession::isFinishingRecording() const {
   std::lock_guard lock(finishing_->mutex);

@@ -59,20 +59,22 @@ class CaptureSession {
   void setPreviewOn(bool on);
   // The preview or a recording (running, or stopped by itself and not yet
   // finished) needs the source.
-  bool needsSource() const;
+  bool needsSource() const { return previewOn_ || recorder_ != nullptr; }
   // Stops grabbing, closing the camera, unless something needs the source.
-  void releaseIfUnneeded();
-  NumberedFrame latestFrame() const;
+  void releaseIfUnneeded() {
+    if (!needsSource()) grabber_.reset();
+  }
+  NumberedFrame latestFrame() const { return grabber_ ? grabber_->latestFrame() : NumberedFrame{}; }
   // "" before start.
-  std::string status() const;
-  bool usingTestPicture() const;
+  std::string status() const { return grabber_ ? grabber_->status() : std::string(); }
+  bool usingTestPicture() const { return grabber_ && grabber_->usingTestPicture(); }
 
   // Paths as the system takes them. Failures throw Error(Platform).
-  void writeFrameFile(const QString& path);
+  void writeFrameFile(const QString& path) { writeFrame(path, false); }
   // Writes nothing and returns false when the frame is the test picture
   // standing in for a camera.
-  bool writeCameraFrameFile(const QString& path);
-  void setRecordFileName(const QString& path);
+  bool writeCameraFrameFile(const QString& path) { return writeFrame(path, true); }
+  void setRecordFileName(const QString& path) { recordFileName_ = path; }
   QString recordingFile() const { return recordingFileName(recordFileName_); }
   // Starts recording into the record file name, ".avi" added unless it ends
   // so. Does nothing while a recording runs; one that stopped by itself is
@@ -83,9 +85,9 @@ class CaptureSession {
   // onRecordingFinished tells the outcome. Does nothing when none runs.
   void stopRecording();
   // True from startRecording until stopRecording, unless it stopped by itself.
-  bool isRecording() const;
+  bool isRecording() const { return recorder_ && !recorder_->failed(); }
   // A recording that stopped by itself and is not finished yet.
-  bool hasStoppedRecording() const;
+  bool hasStoppedRecording() const { return recorder_ && recorder_->failed(); }
   // Recordings being finished.
   bool isFinishingRecording() const;
 
