@@ -1,13 +1,13 @@
 #pragma once
 // One recording: MJPG frames in an AVI file (avi_writer.h), encoded and
-// written on a worker thread. The file plays at the rate the frames came
-// at, measured while recording: a camera slower than it claims, or frames
-// left out when the writing falls behind, do not make a fast video. The
-// video goes to a hidden file beside the target and takes the target's name
-// when it is finished, with the mode of the file it replaces. A write that fails (a full disk, a size limit) stops the
-// recording at that frame; what was written before is finished and kept.
-// A recorder still unfinished when the program calls exit() (Qt does when
-// the display goes) is finished then.
+// written on a worker thread. The file plays at the rate the frames came at,
+// measured while recording: a camera slower than it claims, or frames left
+// out when the writing falls behind, do not make a fast video. The video
+// goes to a hidden file beside the target and takes the target's name when
+// it is finished, with the mode of the file it replaces. A write that fails
+// (a full disk, a size limit) stops the recording at that frame; what was
+// written before is finished and kept. A recorder still unfinished when the
+// program calls exit() (Qt does when the display goes) is finished then.
 
 #include <chrono>
 #include <condition_variable>
