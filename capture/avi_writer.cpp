@@ -7,6 +7,8 @@
 #include <cmath>
 #include <limits>
 
+#include <QtEndian>
+
 namespace tavro {
 
 namespace {
@@ -36,10 +38,11 @@ struct Bytes {
 };
 
 std::uint32_t readU32(const QByteArray& bytes, qsizetype at) {
-  std::uint32_t value = 0;
-  for (int i = 3; i >= 0; --i) value = value << 8 | std::uint8_t(bytes[at + i]);
-  return value;
+  return qFromLittleEndian<quint32>(bytes.constData() + at);
 }
+
+// No room left: the disk, a quota, a file-size limit or the AVI's own 4 GiB.
+bool isOutOfRoom(int error) { return error == ENOSPC || error == EDQUOT || error == EFBIG; }
 
 std::uint32_t rateOf(double framesPerSecond) { return std::uint32_t(std::llround(framesPerSecond * kRateScale)); }
 
@@ -70,8 +73,6 @@ std::uint64_t FileBytes::size() const {
   struct stat info {};
   return ::fstat(fd_, &info) == 0 ? std::uint64_t(info.st_size) : 0;
 }
-
-bool isOutOfRoom(int error) { return error == ENOSPC || error == EDQUOT || error == EFBIG; }
 
 int AviWriter::start(cv::Size size, double framesPerSecond, const QByteArray& name) {
   QByteArray junk = kNameMark + name + '\0';

@@ -36,9 +36,6 @@ class FileBytes {
   int fd_;
 };
 
-// No room left: the disk, a quota, a file-size limit or the AVI's own 4 GiB.
-bool isOutOfRoom(int error);
-
 class AviWriter {
  public:
   explicit AviWriter(FileBytes& file) : file_(&file) {}
