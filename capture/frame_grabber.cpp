@@ -8,7 +8,6 @@
 #include <mutex>
 #include <utility>
 
-#include "capture/test_picture_source.h"
 
 namespace tavro {
 

@@ -5,6 +5,8 @@
 // TAVRO_CAMERA overrides that: "test" forces the test picture, a number N or
 // a path /dev/videoN picks that camera.
 
+#include <chrono>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
@@ -32,6 +34,30 @@ class FrameSource {
   virtual double framesPerSecond() const = 0;
   // Short text for the control's area, e.g. "Camera /dev/video0".
   virtual std::string description() const = 0;
+};
+
+// A generated, moving picture standing in for a camera, so that every camera
+// command works on a machine without one. Frames come at a steady rate.
+class TestPictureSource : public FrameSource {
+ public:
+  static constexpr double kDefaultRate = 30.0;
+
+  explicit TestPictureSource(cv::Size size = kControlPictureSize, double framesPerSecond = kDefaultRate);
+
+  bool open() override;
+  bool read(cv::Mat& frame) override;
+  double framesPerSecond() const override;
+  std::string description() const override;
+
+ private:
+  void waitForFrameTime();
+  void draw(cv::Mat& frame) const;
+
+  cv::Size size_;
+  double rate_;
+  cv::Mat background_;
+  std::uint64_t frameNumber_ = 0;
+  std::chrono::steady_clock::time_point firstFrameTime_;
 };
 
 struct CameraSetting {
