@@ -6,10 +6,8 @@
 // worker threads, so a stalled disk never holds the caller up.
 
 #include <chrono>
-#include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include <QString>

@@ -1,7 +1,6 @@
 // The grid itself: the public variables, init, sampling a picture surface
 // (update), single-cell access and white noise.
 
-#include <cmath>
 #include <utility>
 #include <vector>
 

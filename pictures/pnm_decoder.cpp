@@ -7,7 +7,6 @@
 
 #include <QIODevice>
 #include <QRgba64>
-#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <vector>
