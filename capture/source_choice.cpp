@@ -124,10 +124,6 @@ bool TestPictureSource::read(cv::Mat& frame) {
   return true;
 }
 
-double TestPictureSource::framesPerSecond() const { return rate_; }
-
-std::string TestPictureSource::description() const { return "Test picture"; }
-
 // Frame n is due n periods after the first one; a late frame comes at once so
 // the count keeps up, but after a long stall the clock starts afresh.
 void TestPictureSource::waitForFrameTime() {

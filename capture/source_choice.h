@@ -46,8 +46,8 @@ class TestPictureSource : public FrameSource {
 
   bool open() override;
   bool read(cv::Mat& frame) override;
-  double framesPerSecond() const override;
-  std::string description() const override;
+  double framesPerSecond() const override { return rate_; }
+  std::string description() const override { return "Test picture"; }
 
  private:
   void waitForFrameTime();
@@ -68,7 +68,6 @@ struct CameraSetting {
 
 // The meaning of a TAVRO_CAMERA value; null or empty means automatic.
 CameraSetting parseCameraSetting(const char* value);
-// The setting TAVRO_CAMERA gives.
 CameraSetting cameraSettingFromEnvironment();
 
 struct SourceChoice {
