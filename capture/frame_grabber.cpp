@@ -15,6 +15,13 @@ namespace {
 
 std::atomic<int> threadsLeftRunning{0};
 
+// What read gives of the shared part, under its lock.
+template <class Shared, class Read>
+auto underLock(Shared& shared, Read read) {
+  std::lock_guard lock(shared.mutex);
+  return read(shared);
+}
+
 }  // namespace
 
 int captureThreadsLeftRunning() { return threadsLeftRunning; }
@@ -205,10 +212,7 @@ FrameGrabber::~FrameGrabber() {
   thread_.detach();
 }
 
-NumberedFrame FrameGrabber::latestFrame() const {
-  std::lock_guard lock(shared_->mutex);
-  return shared_->latest;
-}
+NumberedFrame FrameGrabber::latestFrame() const { return underLock(*shared_, [](auto& s) { return s.latest; }); }
 
 NumberedFrame FrameGrabber::waitForFrame(std::chrono::milliseconds timeout, bool settled) const {
   std::unique_lock lock(shared_->mutex);
@@ -219,24 +223,14 @@ NumberedFrame FrameGrabber::waitForFrame(std::chrono::milliseconds timeout, bool
 }
 
 std::uint64_t FrameGrabber::frameCount() const {
-  std::lock_guard lock(shared_->mutex);
-  return shared_->latest.number;
+  return underLock(*shared_, [](auto& s) { return s.latest.number; });
 }
 
-double FrameGrabber::framesPerSecond() const {
-  std::lock_guard lock(shared_->mutex);
-  return shared_->rate;
-}
+double FrameGrabber::framesPerSecond() const { return underLock(*shared_, [](auto& s) { return s.rate; }); }
 
-std::string FrameGrabber::status() const {
-  std::lock_guard lock(shared_->mutex);
-  return shared_->status;
-}
+std::string FrameGrabber::status() const { return underLock(*shared_, [](auto& s) { return s.status; }); }
 
-bool FrameGrabber::usingTestPicture() const {
-  std::lock_guard lock(shared_->mutex);
-  return shared_->testPicture;
-}
+bool FrameGrabber::usingTestPicture() const { return underLock(*shared_, [](auto& s) { return s.testPicture; }); }
 
 void FrameGrabber::attachSink(FrameSink& sink) {
   std::lock_guard lock(shared_->mutex);
@@ -244,9 +238,6 @@ void FrameGrabber::attachSink(FrameSink& sink) {
   if (!shared_->latest.frame.empty()) sink.push(shared_->latest.frame, shared_->latest.arrived);
 }
 
-void FrameGrabber::detachSink() {
-  std::lock_guard lock(shared_->mutex);
-  shared_->sink = nullptr;
-}
+void FrameGrabber::detachSink() { underLock(*shared_, [](auto& s) { s.sink = nullptr; }); }
 
 }  // namespace tavro
