@@ -1,13 +1,14 @@
 #include "files/file_set.h"
 
 #include <QRandomGenerator>
+#include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "files/interrupt_cleanup.h"
 #include "files/native_names.h"
 #include "platform/errors.h"
 #include "platform/standard_output.h"
@@ -15,6 +16,35 @@
 namespace tavro {
 
 namespace {
+
+enum SlotState : int { kFree, kFilling, kReady };
+
+struct Slot {
+  std::atomic<int> state{kFree};
+  int folderFd = -1;
+  char name[InterruptibleTemporary::kMaxName] = {};
+};
+
+// A FileSet holds two names per file at most (the temporary and the old
+// entry kept aside); far more than the tools write at once.
+Slot table[64];
+std::atomic<int> deferring{0};
+std::atomic<int> pendingSignal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
+
+[[noreturn]] void removeAllAndExit(int signal) {
+  for (Slot& slot : table)
+    if (slot.state.load() == kReady) ::unlinkat(slot.folderFd, slot.name, 0);
+  ::_exit(128 + signal);
+}
+
+extern "C" void onInterrupt(int signal) {
+  if (deferring.load() > 0) {
+    pendingSignal.store(signal);
+    return;
+  }
+  removeAllAndExit(signal);
+}
 
 // lstat: whether the name is taken, and by what.
 bool entryAt(int folderFd, const QByteArray& name, struct stat& info) {
@@ -28,6 +58,38 @@ QByteArray hiddenName() {
 
 }  // namespace
 
+void removeTemporariesOnInterrupt() {
+  struct sigaction action {};
+  action.sa_handler = onInterrupt;
+  action.sa_flags = SA_RESTART;
+  sigemptyset(&action.sa_mask);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&action.sa_mask, signal);
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) ::sigaction(signal, &action, nullptr);
+}
+
+InterruptibleTemporary::InterruptibleTemporary(int folderFd, const QByteArray& name) {
+  if (name.size() >= kMaxName) return;
+  for (int i = 0; i < int(std::size(table)); ++i) {
+    int expected = kFree;
+    if (!table[i].state.compare_exchange_strong(expected, kFilling)) continue;
+    table[i].folderFd = folderFd;
+    std::memcpy(table[i].name, name.constData(), std::size_t(name.size()) + 1);
+    table[i].state.store(kReady);
+    slot_ = i;
+    return;
+  }
+}
+
+InterruptibleTemporary::~InterruptibleTemporary() {
+  if (slot_ >= 0) table[slot_].state.store(kFree);
+}
+
+InterruptsDeferred::InterruptsDeferred() { deferring.fetch_add(1); }
+
+InterruptsDeferred::~InterruptsDeferred() {
+  if (deferring.fetch_sub(1) == 1 && pendingSignal.load() != 0) removeAllAndExit(pendingSignal.load());
+}
+
 FileSet::FileSet(const QString& folder) : folder_(folder) {
   folderFd_ = ::open(toNativeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (folderFd_ < 0) {
@@ -36,8 +98,13 @@ FileSet::FileSet(const QString& folder) : folder_(folder) {
   }
 }
 
+// Whatever was not put in place goes.
 FileSet::~FileSet() {
-  removeLeftovers();
+  for (const Entry& entry : entries_) {
+    if (!entry.temporary.isEmpty()) ::unlinkat(folderFd_, entry.temporary.constData(), 0);
+    if (!entry.backup.isEmpty()) ::unlinkat(folderFd_, entry.backup.constData(), 0);
+  }
+  entries_.clear();  // their covers go before the folder does
   if (folderFd_ >= 0) ::close(folderFd_);
 }
 
@@ -70,9 +137,8 @@ QByteArray FileSet::createTemporary(int& fd, mode_t mode, std::optional<Interrup
   }
 }
 
-// The file under the name, when it is an ordinary file that will be
-// replaced; refused, as an editor refuses, when the user may not write it.
-// A link under the name is replaced as it is, whatever it leads to.
+// The ordinary file the name holds, to be replaced, refused when the user
+// may not write it; a link under the name is replaced as it is.
 std::optional<struct stat> FileSet::replacedFile(const QByteArray& name) const {
   struct stat info {};
   if (!entryAt(folderFd_, name, info) || !S_ISREG(info.st_mode)) return std::nullopt;
@@ -90,9 +156,7 @@ void FileSet::add(const QString& fileName, const QByteArray& content) {
   for (const Entry& other : entries_)
     if (other.name == entry.name) fail(entry.name, EEXIST);
 
-  // A replaced file keeps its owner where the system allows, and its
-  // permissions; a new one gets 0666 less the umask. Until then the
-  // content is for the owner only.
+  // Until its owner and mode are copied, a replaced file's content is for the owner only.
   const std::optional<struct stat> replaced = replacedFile(entry.name);
   int fd = -1;
   entry.temporary = createTemporary(fd, replaced ? 0600 : 0666, entry.temporaryCover);
@@ -174,14 +238,6 @@ void FileSet::rollBack() {
     }
     entry->placed = false;
   }
-}
-
-void FileSet::removeLeftovers() {
-  for (const Entry& entry : entries_) {
-    if (!entry.temporary.isEmpty()) ::unlinkat(folderFd_, entry.temporary.constData(), 0);
-    if (!entry.backup.isEmpty()) ::unlinkat(folderFd_, entry.backup.constData(), 0);
-  }
-  entries_.clear();
 }
 
 void writeFileWhole(const QString& path, const QByteArray& content) {

@@ -9,10 +9,17 @@
 // allows); a new file gets 0666 less the umask. An ordinary file the user
 // may not write, or whose mode grants no write permission at all, is not
 // replaced: the set fails saying so, as an editor refuses a read-only file.
-// Temporary files are removed on an interrupt (see interrupt_cleanup.h).
 //
 // Folder and file names may hold raw bytes (see native_names.h). Failures
 // throw Error(Platform) naming the file and giving the system's reason.
+//
+// A program that writes through FileSet calls removeTemporariesOnInterrupt()
+// once at start: on SIGINT, SIGTERM or SIGHUP it then unlinks every
+// temporary file still registered and ends with status 128 + the signal
+// (130, 143, 129). While a FileSet puts its files in place, a signal waits
+// until the set is complete, so a set is never left half renamed. The
+// handler only reads a fixed table and calls unlinkat and _exit, all
+// async-signal-safe.
 
 #include <QByteArray>
 #include <QString>
@@ -22,15 +29,40 @@
 
 #include <sys/stat.h>
 
-#include "files/interrupt_cleanup.h"
-
 namespace tavro {
+
+void removeTemporariesOnInterrupt();
+
+// One temporary name inside the folder open as folderFd, registered for
+// the life of the object; the name must stay shorter than kMaxName.
+// When the table is full the name is simply not covered.
+class InterruptibleTemporary {
+ public:
+  static constexpr int kMaxName = 40;
+  InterruptibleTemporary(int folderFd, const QByteArray& name);
+  ~InterruptibleTemporary();
+  InterruptibleTemporary(InterruptibleTemporary&& other) noexcept : slot_(other.slot_) { other.slot_ = -1; }
+  InterruptibleTemporary& operator=(InterruptibleTemporary&&) = delete;
+
+ private:
+  int slot_ = -1;
+};
+
+// Holds back the interrupt for its life; a signal that came meanwhile is
+// acted on when the last such object goes.
+class InterruptsDeferred {
+ public:
+  InterruptsDeferred();
+  ~InterruptsDeferred();
+  InterruptsDeferred(const InterruptsDeferred&) = delete;
+  InterruptsDeferred& operator=(const InterruptsDeferred&) = delete;
+};
 
 class FileSet {
  public:
   // The folder must exist.
   explicit FileSet(const QString& folder);
-  ~FileSet();  // removes whatever was not put in place
+  ~FileSet();
   FileSet(const FileSet&) = delete;
   FileSet& operator=(const FileSet&) = delete;
 
@@ -59,7 +91,6 @@ class FileSet {
   std::optional<struct stat> replacedFile(const QByteArray& name) const;
   void keepOldEntry(Entry& entry);
   void rollBack();
-  void removeLeftovers();
 
   QString folder_;
   int folderFd_ = -1;
