@@ -30,14 +30,10 @@ QString absolutePath(const QString& path);
 // the face files live by default. Needs a QCoreApplication.
 QString executableDirectory();
 
-// Without XDG_RUNTIME_DIR, a GUI application (the window, or the offscreen
-// one the tools draw with) prints "QStandardPaths: XDG_RUNTIME_DIR not set,
-// defaulting to ..." as it starts, as from ssh, cron or runuser, and uses
-// TMPDIR/runtime-USER. Called before the application is made, this sets the
-// variable to that same folder, created for the user alone (0700) when
-// missing, so standard error carries only the program's own messages. A
-// folder there that is not the user's own or not 0700 is left to Qt, which
-// then says what is wrong with it.
+// Sets an unset XDG_RUNTIME_DIR, before the application is made, to the
+// folder Qt would take (TMPDIR/runtime-USER, made 0700 when missing): started
+// from ssh, cron or runuser, a GUI application would print Qt's warning. A
+// folder there that is not the user's own 0700 one is left for Qt to report.
 void provideRuntimeFolder();
 
 }  // namespace tavro

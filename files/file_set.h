@@ -1,25 +1,14 @@
 #pragma once
-// Files written whole or not at all, as a set. Each file is written to a
-// temporary file in the target folder, checked at every step (write, sync,
-// close); only when every file of the set is complete are they renamed into
-// place. If any step fails, none of the set's names is created or changed:
-// a name already replaced is put back from a link kept to its old entry.
-// A name taken by a link is replaced; the link's target is never written.
-// A file replaced keeps its permissions (and its owner where the system
-// allows); a new file gets 0666 less the umask. An ordinary file the user
-// may not write, or whose mode grants no write permission at all, is not
-// replaced: the set fails saying so, as an editor refuses a read-only file.
-//
-// Folder and file names may hold raw bytes (see native_names.h). Failures
-// throw Error(Platform) naming the file and giving the system's reason.
-//
-// A program that writes through FileSet calls removeTemporariesOnInterrupt()
-// once at start: on SIGINT, SIGTERM or SIGHUP it then unlinks every
-// temporary file still registered and ends with status 128 + the signal
-// (130, 143, 129). While a FileSet puts its files in place, a signal waits
-// until the set is complete, so a set is never left half renamed. The
-// handler only reads a fixed table and calls unlinkat and _exit, all
-// async-signal-safe.
+// Files written whole or not at all, as a set: each goes to a temporary file
+// in the folder, checked at every step (write, sync, close), and only when all
+// are complete are they renamed into place; if anything fails, none of the
+// names is created or changed (a name already replaced is put back from a
+// link kept to its old entry). A link under a name is replaced, never written
+// through. A replaced file keeps its permissions (and its owner where the
+// system allows); a new one gets 0666 less the umask; a file the user may not
+// write, or that grants no write permission at all, is refused as read-only.
+// Names may hold raw bytes (native_names.h). Failures throw Error(Platform)
+// naming the file and giving the system's reason.
 
 #include <QByteArray>
 #include <QString>
@@ -31,6 +20,11 @@
 
 namespace tavro {
 
+// Called once at start by a program that writes through FileSet: on SIGINT,
+// SIGTERM or SIGHUP every temporary file still registered is unlinked and
+// the program ends with status 128 + the signal. A signal that comes while a
+// set is put in place waits until it is complete. The handler only reads a
+// fixed table and calls unlinkat and _exit, all async-signal-safe.
 void removeTemporariesOnInterrupt();
 
 // One temporary name inside the folder open as folderFd, registered for

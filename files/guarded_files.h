@@ -1,12 +1,9 @@
 #pragma once
-// The files one run of a program must not write over: its inputs and what
-// it wrote already. Files are known by device and inode, so that another
-// spelling of a name ("./a.png", a link, a hard link) is caught as well; a
-// name that leads nowhere yet is known by its folder's device and inode and
-// its last part, so that the run does not create the input it will read
-// (and by its full path when even the folder is still missing).
-//
-// Names may hold raw bytes (see native_names.h).
+// The files one run of a program must not write over: its inputs and what it
+// wrote already, known by device and inode so that another spelling, a link
+// or a hard link is caught too; a name that leads nowhere yet by its folder's
+// device and inode and its last part (by its full path while even the folder
+// is missing), so that the run does not create an input it will read.
 
 #include <QByteArray>
 #include <QString>
