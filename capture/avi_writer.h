@@ -1,15 +1,13 @@
 #pragma once
-// MJPG video in an AVI file, written here so that every write is checked: a
-// full disk or a size limit is noticed at the frame it hits, and the file
-// still ends as a playable video of the frames before it. The layout, every
-// number 32-bit little-endian:
+// MJPG video in an AVI file, every write checked: a full disk or a size limit
+// is noticed at the frame it hits, and the file still ends as a playable video
+// of the frames before it. The layout, every number 32-bit little-endian:
 //   RIFF 'AVI '
 //     LIST 'hdrl': avih, LIST 'strl' (strh, strf), JUNK (the name recorded to)
 //     LIST 'movi': one '00dc' chunk of JPEG data per frame
 //     idx1: where each frame lies, written when the video is finished
-// A frame goes to the file (the kernel) as soon as it is added, so a program
-// killed mid-recording leaves every frame added before; reopen() reads such
-// a file back so that it can be finished.
+// Each frame reaches the file as it is added, so a program killed while
+// recording leaves every frame before; reopen() reads it back to finish it.
 
 #include <cstdint>
 #include <optional>

@@ -22,17 +22,15 @@ Error targetError(const QString& path, const QString& what, const QString& reaso
 // a thing is never replaced. what: "picture file", "recording file".
 void requireOrdinaryFileTarget(const QString& path, const QString& what);
 
-// The name a recording is written under: ".avi" added unless the name ends
-// so already (any case), since the file is an AVI video whatever it is called.
+// The name a recording is written under: ".avi" added unless it ends so (any case).
 QString recordingFileName(const QString& path);
 
 // Throws Error(Platform) "... it is read-only" when the file exists and its
-// user may not write it, or it has no write permission at all (also for
-// root, who may write anything), as an editor refuses to replace such a file.
+// user may not write it, or it grants no write permission at all (root too),
+// as an editor refuses to replace such a file.
 void requireWritableTarget(const QString& path, const QString& what);
 
-// A name in a folder, the folder known by its device and inode: links and
-// other spellings of the folder lead to the same one.
+// A name in a folder known by its device and inode, however it is spelled.
 struct FileIdentity {
   dev_t device = 0;
   ino_t folder = 0;
@@ -42,14 +40,12 @@ struct FileIdentity {
 // Nothing when the folder cannot be looked up.
 std::optional<FileIdentity> identityOf(const QString& path);
 
-// PNG for .png names, JPEG for .jpg and .jpeg names (any case), BMP for
-// every other name.
+// PNG for .png names, JPEG for .jpg and .jpeg (any case), else BMP.
 enum class PictureFormat { Png, Jpeg, Bmp };
 PictureFormat pictureFormatFor(const QString& path);
 
-// Writes one frame as a picture file in that format, whole or not at all;
-// a link under the name is replaced, its target never written. Throws
-// Error(Platform) naming the path when the file cannot be written.
+// Writes one frame in that format, whole or not at all (a link under the name
+// is replaced, never written through); Error(Platform) naming the path.
 void writeSnapshot(const cv::Mat& frame, const QString& path);
 
 }  // namespace tavro

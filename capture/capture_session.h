@@ -47,8 +47,6 @@ class CaptureSession {
   // recording being finished; of each one still unfinished then, standard
   // error tells where its frames are. Stops grabbing.
   ~CaptureSession();
-  CaptureSession(const CaptureSession&) = delete;
-  CaptureSession& operator=(const CaptureSession&) = delete;
 
   // Opens the source and starts grabbing, unless it runs already.
   void start();
@@ -86,7 +84,6 @@ class CaptureSession {
   bool isRecording() const { return recorder_ && !recorder_->failed(); }
   // A recording that stopped by itself and is not finished yet.
   bool hasStoppedRecording() const { return recorder_ && recorder_->failed(); }
-  // Recordings being finished.
   bool isFinishingRecording() const;
 
  private:

@@ -57,15 +57,12 @@ class FrameGrabber {
   // thread after each new frame, never once the grabber is gone.
   explicit FrameGrabber(SourceChoice choice, std::function<void()> onFrame = {}, GrabberOptions options = {});
   ~FrameGrabber();
-  FrameGrabber(const FrameGrabber&) = delete;
-  FrameGrabber& operator=(const FrameGrabber&) = delete;
 
   // The latest frame; empty before the first. Never written to once published.
   NumberedFrame latestFrame() const;
   // The latest frame, waiting up to timeout for the first one, or for the
   // picture to settle.
   NumberedFrame waitForFrame(std::chrono::milliseconds timeout, bool settled = false) const;
-  // How many frames came so far.
   std::uint64_t frameCount() const;
   double framesPerSecond() const;
   // What the control's area says about the source.

@@ -15,9 +15,8 @@
 
 namespace tavro {
 
-// The control's picture: its 2400 x 1800-twip area at 15 twips a pixel. Every
-// source delivers frames of this size, so a snapshot shown in PIC_DISPLAY or
-// loaded into a face box is seen whole, at its own pixel size.
+// The control's 2400 x 1800-twip area at 15 twips a pixel: every source's
+// frames, so a snapshot is seen whole in PIC_DISPLAY or a face box.
 inline const cv::Size kControlPictureSize{160, 120};
 
 // Every call is made on the grabbing thread, never on the UI thread, so

@@ -1,13 +1,11 @@
 #pragma once
 // One recording: MJPG frames in an AVI file (avi_writer.h), encoded and
-// written on a worker thread. The file plays at the rate the frames came at,
-// measured while recording: a camera slower than it claims, or frames left
-// out when the writing falls behind, do not make a fast video. The video
-// goes to a hidden file beside the target and takes the target's name when
-// it is finished, with the mode of the file it replaces. A write that fails
-// (a full disk, a size limit) stops the recording at that frame; what was
-// written before is finished and kept. A recorder still unfinished when the
-// program calls exit() (Qt does when the display goes) is finished then.
+// written on a worker thread, played at the rate they came at (measured, so a
+// slow camera or frames left out make no fast video). It goes to a hidden file
+// beside the target and takes its name, and the replaced file's mode, when
+// finished. A failed write stops it at that frame, keeping those before; one
+// unfinished when the program calls exit() (as Qt does when the display goes)
+// is finished then.
 
 #include <chrono>
 #include <condition_variable>
@@ -36,7 +34,6 @@ struct RecorderOptions {
   std::function<std::unique_ptr<FileBytes>(int fd)> fileBytes{};
 };
 
-// What became of a recording.
 struct RecordingSummary {
   enum class End { Saved, SavedWithNote, Failed };
   End end = End::Saved;
@@ -61,10 +58,7 @@ class VideoRecorder : public FrameSink {
   // by itself.
   VideoRecorder(const QString& targetPath, double framesPerSecond, cv::Size frameSize,
                 FailureCallback onFailure = {}, RecorderOptions options = {});
-  // Finishes a running recording.
-  ~VideoRecorder() override;
-  VideoRecorder(const VideoRecorder&) = delete;
-  VideoRecorder& operator=(const VideoRecorder&) = delete;
+  ~VideoRecorder() override;  // finishes a running recording
 
   void push(const cv::Mat& frame, std::chrono::steady_clock::time_point arrived) override;
   void sourceLost(const std::string& message) override;
