@@ -28,8 +28,7 @@ namespace tavro {
 namespace {
 
 constexpr int kJpegQuality = 90;
-// A measured rate this close to the source's own is timing noise: the
-// source's rate stays.
+// A measured rate this close to the source's own is timing noise.
 constexpr double kRateTolerance = 0.01;
 // How long the program's end waits for recordings still being finished.
 constexpr auto kExitWait = std::chrono::seconds(10);
@@ -109,12 +108,10 @@ QString keepUnfinished(const QByteArray& folder, const QByteArray& hidden) {
       .arg(displayName(fromNativeName(visible)));
 }
 
-// A new hidden file ".tavro-rec-XXXXXX.avi" in the folder (raw bytes), whose
-// name does not grow with the recording's, so any name the system allows can
-// be recorded to (the name meant is kept inside the file). Opened for reading
-// and writing and locked while open, so that keepUnfinishedRecordings passes
-// it by; created 0666 less the umask, as any new file. Sets path and returns
-// the descriptor, or -1 with errno set.
+// A new hidden file ".tavro-rec-XXXXXX.avi" in the folder (raw bytes), its
+// name not growing with the one meant (kept inside the file), locked while
+// open so that keepUnfinishedRecordings passes it by, and created 0666 less
+// the umask. Sets path and returns the descriptor, or -1 with errno set.
 int createHiddenRecording(const QByteArray& folder, QByteArray& path) {
   static const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
   for (int attempt = 0; attempt < 100; ++attempt) {
@@ -171,8 +168,7 @@ VideoRecorder::VideoRecorder(const QString& targetPath, double framesPerSecond, 
     ::unlink(hiddenPath_.constData());
     throw targetError(targetPath_, "recording file", QString::fromStdString(reasonFor(error)));
   }
-  static const bool exitHooked = std::atexit([] { finishAllAtExit(); }) == 0;
-  (void)exitHooked;
+  [[maybe_unused]] static const bool exitHooked = std::atexit([] { finishAllAtExit(); }) == 0;
   {
     std::lock_guard lock(registry().mutex);
     registry().recorders.push_back(this);
@@ -188,10 +184,10 @@ VideoRecorder::~VideoRecorder() {
   finish();
 }
 
-// exit() runs this on the thread that called it, while the rest of the
-// program still runs: each recorder is finished unless another thread is
-// at it, which gets the time left. One still unfinished then is told; the
-// program ends at once, as its writing thread would meet the teardown.
+// exit() runs this on its caller's thread while the rest of the program runs:
+// each recorder is finished, or, when another thread is at it, given the time
+// left. One still unfinished is told and the program ends at once, before its
+// writing thread can meet the teardown.
 void VideoRecorder::finishAllAtExit() {
   const auto deadline = std::chrono::steady_clock::now() + kExitWait;
   bool allFinished = true;
