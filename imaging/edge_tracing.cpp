@@ -126,7 +126,8 @@ bool classImageProcessing::traceEdgesFromPoint(std::int16_t& x, std::int16_t& y,
 
   while (imageGrid_.at(cx, cy) != 0 && !traceVisited_.at(cx, cy)) {
     const std::int16_t px = cx, py = cy;
-    markTraceVisited(px, py);
+    traceVisited_.at(px, py) = true;
+    traceVisitedCells_.emplace_back(px, py);
     edgeLength = checked::add16(edgeLength, 1);
     if (edgeLength > minEdgeLength_ && !tracedMap_.at(px, py)) kept = true;
 
@@ -164,7 +165,9 @@ bool classImageProcessing::traceEdgesFromPoint(std::int16_t& x, std::int16_t& y,
   }
 
   if (kept) addEdgeTrace(sx, sy, cx, cy, strength);
-  if (fresh) mergeTraceVisited();
+  if (fresh)  // the trace's cells join the traced map
+    for (const auto& [vx, vy] : traceVisitedCells_)
+      if (vx < width_ && vy < height_ && traceVisited_.at(vx, vy)) tracedMap_.at(vx, vy) = true;
   x = cx;
   y = cy;
   probeHeading_ = direction;
@@ -342,16 +345,6 @@ void classImageProcessing::clearTraceVisited() {
       *kept++ = cell;
   }
   traceVisitedCells_.erase(kept, traceVisitedCells_.end());
-}
-
-void classImageProcessing::markTraceVisited(std::int16_t x, std::int16_t y) {
-  traceVisited_.at(x, y) = true;
-  traceVisitedCells_.emplace_back(x, y);
-}
-
-void classImageProcessing::mergeTraceVisited() {
-  for (const auto& [cx, cy] : traceVisitedCells_)
-    if (cx < width_ && cy < height_ && traceVisited_.at(cx, cy)) tracedMap_.at(cx, cy) = true;
 }
 
 }  // namespace tavro

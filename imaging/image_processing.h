@@ -126,11 +126,9 @@ class classImageProcessing {
   void addEdgeTrace(std::int16_t x1, std::int16_t y1, std::int16_t x2, std::int16_t y2, float strength);
   void chainEdgeTraces();
   void buildAngleHistogram();
-  // traceVisited bookkeeping: a fresh trace clears, and later merges, only
-  // the cells listed in traceVisitedCells_ instead of the whole grid.
+  // A fresh trace clears, and later merges, only the traceVisited cells
+  // listed in traceVisitedCells_ instead of the whole grid.
   void clearTraceVisited();
-  void markTraceVisited(std::int16_t x, std::int16_t y);
-  void mergeTraceVisited();
 
   // Public variables.
   std::int16_t width_ = 0;
