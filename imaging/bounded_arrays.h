@@ -74,7 +74,6 @@ class Grid2D {
   }
   T* data() noexcept { return cells_.get(); }
   const T* data() const noexcept { return cells_.get(); }
-  void fill(T value) { std::fill_n(cells_.get(), size(), value); }
 
  private:
   std::size_t index(int x, int y) const {
@@ -94,9 +93,7 @@ class FixedArray {
  public:
   T& at(std::int64_t i) { return cells_[index(i)]; }
   const T& at(std::int64_t i) const { return cells_[index(i)]; }
-  static constexpr std::size_t size() noexcept { return N; }
   const std::array<T, N>& values() const noexcept { return cells_; }
-  void fill(const T& value) { cells_.fill(value); }
 
  private:
   static std::size_t index(std::int64_t i) {
