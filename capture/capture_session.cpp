@@ -7,7 +7,6 @@
 #include <thread>
 #include <vector>
 
-#include "capture/capture_path.h"
 #include "files/entries.h"
 #include "platform/errors.h"
 

@@ -1,7 +1,6 @@
 #include "capture/source_choice.h"
 
 #include <algorithm>
-#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <string_view>

@@ -6,7 +6,6 @@
 #include <csignal>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include "files/native_names.h"
