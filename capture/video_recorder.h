@@ -1,5 +1,5 @@
 #pragma once
-// One recording: MJPG frames in an AVI file (avi_writer.h), encoded and
+// One recording: MJPG frames in an AVI file (AviWriter), encoded and
 // written on a worker thread, played at the rate they came at (measured, so a
 // slow camera or frames left out make no fast video). It goes to a hidden file
 // beside the target and takes its name, and the replaced file's mode, when
@@ -18,14 +18,32 @@
 #include <string>
 #include <thread>
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
-#include "capture/avi_writer.h"
 #include "capture/capture_path.h"
 #include "capture/frame_grabber.h"
 
 namespace tavro {
+
+// The open file the video goes to. Tests derive one that fills up.
+class FileBytes {
+ public:
+  explicit FileBytes(int fd) : fd_(fd) {}
+  virtual ~FileBytes() = default;
+  // 0 once every byte is written, else the errno of the failure.
+  virtual int writeAt(std::uint64_t offset, const QByteArray& bytes);
+  // Up to size bytes; fewer at the end of the file or on a failure.
+  QByteArray readAt(std::uint64_t offset, std::uint32_t size) const;
+  int truncate(std::uint64_t size);
+  std::uint64_t size() const;
+
+ private:
+  int fd_;
+};
+
+class AviWriter;  // the AVI file itself, private to video_recorder.cpp
 
 struct RecorderOptions {
   // Frames waiting to be written; beyond that new ones are dropped.
@@ -89,7 +107,7 @@ class VideoRecorder : public FrameSink {
   QByteArray hiddenPath_;  // raw bytes
   int fd_ = -1;
   std::unique_ptr<FileBytes> bytes_;
-  std::optional<AviWriter> writer_;  // used by the worker thread only while it runs
+  std::unique_ptr<AviWriter> writer_;  // used by the worker thread only while it runs
   cv::Size frameSize_;
   double nominalRate_;
   FailureCallback onFailure_;
