@@ -8,7 +8,6 @@
 #include <mutex>
 #include <utility>
 
-
 namespace tavro {
 
 namespace {
