@@ -29,15 +29,10 @@ constexpr std::string_view kRow = "Row";
 constexpr std::string_view kData = "Data";
 constexpr std::string_view kRefresh = "Refresh";
 
-bool isProperty(std::string_view name) {
-  return name == kChartType || name == kRowCount || name == kColumnCount || name == kRow ||
-         name == kData;
-}
-
 [[noreturn]] void refuseMember(std::string_view name) {
   if (name == kRefresh)
     throw Error(ErrorKind::Platform, "The chart member \"Refresh\" is a method, not a property");
-  if (isProperty(name))
+  if (name == kChartType || name == kRowCount || name == kColumnCount || name == kRow || name == kData)
     throw Error(ErrorKind::Platform, "The chart member \"" + std::string(name) + "\" is a property, not a method");
   throw Error(ErrorKind::Platform, "The chart has no member named \"" + std::string(name) + "\"");
 }
@@ -94,12 +89,15 @@ QChart* buildChart(const std::vector<std::int16_t>& values, const QStringList& l
 void BarChart::setProperty(std::string_view name, std::int16_t value) {
   if (name == kChartType) {
     if (value != kBarsStyle) refuseValue(name, value, "only style 7 (bars) is available");
-  } else if (name == kRowCount) {
-    setRowCount(value);
+  } else if (name == kRowCount) {  // rows that remain keep their values; new rows start at 0
+    if (value < 0) refuseValue(name, value, "the row count cannot be negative");
+    values_.resize(static_cast<std::size_t>(value), 0);
   } else if (name == kColumnCount) {
     if (value != 1) refuseValue(name, value, "this chart shows one column");
   } else if (name == kRow) {
-    setCurrentRow(value);
+    if (value < 1 || value > static_cast<std::int64_t>(values_.size()))
+      refuseValue(name, value, "rows run from 1 to " + std::to_string(values_.size()));
+    row_ = value;
   } else if (name == kData) {
     currentValue() = value;
   } else {
@@ -137,18 +135,6 @@ QImage BarChart::picture(QSize size) const {
 }
 
 void BarChart::savePng(const QString& path, QSize size) const { writePngFile(picture(size), path); }
-
-// Rows that remain keep their values; new rows start at 0.
-void BarChart::setRowCount(std::int16_t rows) {
-  if (rows < 0) refuseValue(kRowCount, rows, "the row count cannot be negative");
-  values_.resize(static_cast<std::size_t>(rows), 0);
-}
-
-void BarChart::setCurrentRow(std::int16_t row) {
-  if (row < 1 || row > static_cast<std::int64_t>(values_.size()))
-    refuseValue(kRow, row, "rows run from 1 to " + std::to_string(values_.size()));
-  row_ = row;
-}
 
 // The current row can fall outside a row count made smaller after it was chosen.
 std::int16_t& BarChart::currentValue() {

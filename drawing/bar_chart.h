@@ -39,8 +39,6 @@ class BarChart : public Chart {
   void savePng(const QString& path, QSize size = QSize(640, 400)) const;
 
  private:
-  void setRowCount(std::int16_t rows);
-  void setCurrentRow(std::int16_t row);
   std::int16_t& currentValue();
 
   std::int16_t row_ = 1;
