@@ -40,13 +40,6 @@ std::uint8_t brighterPart(std::uint8_t value, std::uint8_t average) {
 
 }  // namespace
 
-std::int16_t ClassFaceRecogniser::imageWidth() const { return imageWidth_; }
-void ClassFaceRecogniser::setImageWidth(std::int16_t v) { imageWidth_ = v; renewed_ = false; }
-std::int16_t ClassFaceRecogniser::imageHeight() const { return imageHeight_; }
-void ClassFaceRecogniser::setImageHeight(std::int16_t v) { imageHeight_ = v; renewed_ = false; }
-std::int16_t ClassFaceRecogniser::NoOfFaces() const { return NoOfFaces_; }
-void ClassFaceRecogniser::setNoOfFaces(std::int16_t v) { NoOfFaces_ = v; renewed_ = false; }
-
 std::shared_ptr<classImageProcessing> ClassFaceRecogniser::Identity() const {
   if (matchedSlot_ >= 0) identity_ = copyOfFace(std::exchange(matchedSlot_, -1));
   return identity_;
@@ -232,8 +225,6 @@ std::shared_ptr<classImageProcessing> ClassFaceRecogniser::copyOfFace(int slot) 
     for (std::int16_t y = 0; y < face.height; ++y) grid->setPoint(x, y, *cell++);
   return grid;
 }
-
-const std::vector<std::int32_t>& ClassFaceRecogniser::lastScores() const noexcept { return lastScores_; }
 
 const std::string& ClassFaceRecogniser::faceNameAt(int slot) const {
   if (slot < 0 || slot >= NoOfFaces_ || slot >= kCapacity) throw Error(ErrorKind::SubscriptOutOfRange);

@@ -39,9 +39,12 @@ class ClassFaceRecogniser {
   ClassFaceRecogniser(const ClassFaceRecogniser&) = delete;
   ClassFaceRecogniser& operator=(const ClassFaceRecogniser&) = delete;
 
-  std::int16_t imageWidth() const;   void setImageWidth(std::int16_t);
-  std::int16_t imageHeight() const;  void setImageHeight(std::int16_t);
-  std::int16_t NoOfFaces() const;    void setNoOfFaces(std::int16_t);
+  std::int16_t imageWidth() const { return imageWidth_; }
+  void setImageWidth(std::int16_t v) { imageWidth_ = v; renewed_ = false; }
+  std::int16_t imageHeight() const { return imageHeight_; }
+  void setImageHeight(std::int16_t v) { imageHeight_ = v; renewed_ = false; }
+  std::int16_t NoOfFaces() const { return NoOfFaces_; }
+  void setNoOfFaces(std::int16_t v) { NoOfFaces_ = v; renewed_ = false; }
   // The same object on every call until the next match or setIdentity.
   std::shared_ptr<classImageProcessing> Identity() const;
   void setIdentity(std::shared_ptr<classImageProcessing> grid);
@@ -53,7 +56,7 @@ class ClassFaceRecogniser {
   // What the last Identify compared, for tools that tell how sure an answer
   // is. One score per stored face in slot order; empty before the first
   // Identify and after one that failed.
-  const std::vector<std::int32_t>& lastScores() const noexcept;
+  const std::vector<std::int32_t>& lastScores() const noexcept { return lastScores_; }
   // The name stored in a slot below NoOfFaces; SubscriptOutOfRange otherwise.
   const std::string& faceNameAt(int slot) const;
   // A cell of the average face, and |difference of slot - probe's difference|

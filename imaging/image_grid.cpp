@@ -1,5 +1,5 @@
-// The grid itself: the public variables, init, sampling a picture surface
-// (update), single-cell access and white noise.
+// The grid itself: init, sampling a picture surface (update), single-cell
+// access and white noise.
 
 #include <utility>
 #include <vector>
@@ -51,23 +51,6 @@ float regionArgument(const std::optional<double>& argument) {
 }  // namespace
 
 classImageProcessing::classImageProcessing() : edgeTraces_(kMaxTraceColumn, kMaxTraceRow) {}
-
-std::int16_t classImageProcessing::width() const { return width_; }
-void classImageProcessing::setWidth(std::int16_t v) { width_ = v; }
-std::int16_t classImageProcessing::height() const { return height_; }
-void classImageProcessing::setHeight(std::int16_t v) { height_ = v; }
-std::int16_t classImageProcessing::TraceEdgesThresh() const { return TraceEdgesThresh_; }
-void classImageProcessing::setTraceEdgesThresh(std::int16_t v) { TraceEdgesThresh_ = v; }
-std::int16_t classImageProcessing::minEdgeLength() const { return minEdgeLength_; }
-void classImageProcessing::setMinEdgeLength(std::int16_t v) { minEdgeLength_ = v; }
-std::int16_t classImageProcessing::edgesWidth() const { return edgesWidth_; }
-void classImageProcessing::setEdgesWidth(std::int16_t v) { edgesWidth_ = v; }
-std::int16_t classImageProcessing::edgesHeight() const { return edgesHeight_; }
-void classImageProcessing::setEdgesHeight(std::int16_t v) { edgesHeight_ = v; }
-std::int16_t classImageProcessing::processType() const { return processType_; }
-void classImageProcessing::setProcessType(std::int16_t v) { processType_ = v; }
-float classImageProcessing::EdgeThreshold() const { return EdgeThreshold_; }
-void classImageProcessing::setEdgeThreshold(float v) { EdgeThreshold_ = v; }
 
 void classImageProcessing::init(std::int16_t imageWidth, std::int16_t imageHeight) {
   width_ = imageWidth;

@@ -64,14 +64,22 @@ class classImageProcessing {
   classImageProcessing();
 
   // Public variables: a getter named as the variable, a setter "set" + Name.
-  std::int16_t width() const;            void setWidth(std::int16_t);
-  std::int16_t height() const;           void setHeight(std::int16_t);
-  std::int16_t TraceEdgesThresh() const; void setTraceEdgesThresh(std::int16_t);
-  std::int16_t minEdgeLength() const;    void setMinEdgeLength(std::int16_t);
-  std::int16_t edgesWidth() const;       void setEdgesWidth(std::int16_t);
-  std::int16_t edgesHeight() const;      void setEdgesHeight(std::int16_t);
-  std::int16_t processType() const;      void setProcessType(std::int16_t);
-  float EdgeThreshold() const;           void setEdgeThreshold(float);
+  std::int16_t width() const { return width_; }
+  void setWidth(std::int16_t v) { width_ = v; }
+  std::int16_t height() const { return height_; }
+  void setHeight(std::int16_t v) { height_ = v; }
+  std::int16_t TraceEdgesThresh() const { return TraceEdgesThresh_; }
+  void setTraceEdgesThresh(std::int16_t v) { TraceEdgesThresh_ = v; }
+  std::int16_t minEdgeLength() const { return minEdgeLength_; }
+  void setMinEdgeLength(std::int16_t v) { minEdgeLength_ = v; }
+  std::int16_t edgesWidth() const { return edgesWidth_; }
+  void setEdgesWidth(std::int16_t v) { edgesWidth_ = v; }
+  std::int16_t edgesHeight() const { return edgesHeight_; }
+  void setEdgesHeight(std::int16_t v) { edgesHeight_ = v; }
+  std::int16_t processType() const { return processType_; }
+  void setProcessType(std::int16_t v) { processType_ = v; }
+  float EdgeThreshold() const { return EdgeThreshold_; }
+  void setEdgeThreshold(float v) { EdgeThreshold_ = v; }
 
   // Edge tracing.
   void traceEdges();
