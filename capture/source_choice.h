@@ -19,8 +19,7 @@ namespace tavro {
 // frames, so a snapshot is seen whole in PIC_DISPLAY or a face box.
 inline const cv::Size kControlPictureSize{160, 120};
 
-// Every call is made on the grabbing thread, never on the UI thread, so
-// open() and read() may block.
+// Called on the grabbing thread only, so open() and read() may block.
 class FrameSource {
  public:
   virtual ~FrameSource() = default;
@@ -74,8 +73,7 @@ struct SourceChoice {
   std::unique_ptr<FrameSource> preferred;
   // What the control's area says when the test picture stands in.
   std::string fallbackNote;
-  // The test picture is what the user chose, not a stand-in for a camera:
-  // its frames may then go into face files.
+  // The test picture was chosen, not standing in: it may go into face files.
   bool testPictureAskedFor = false;
 };
 
