@@ -6,7 +6,6 @@
 
 #include "drawing/packed_colour.h"
 #include "platform/errors.h"
-#include "widgets/placeholder_pictures.h"
 
 namespace tavro {
 
