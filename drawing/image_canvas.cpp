@@ -69,9 +69,6 @@ ImageCanvas::ImageCanvas(const QImage& picture, std::int32_t background)
   toQColor(background);  // refuse a bad background now, not at the first cls
 }
 
-float ImageCanvas::scaleWidth() const { return static_cast<float>(image_.width()); }
-float ImageCanvas::scaleHeight() const { return static_cast<float>(image_.height()); }
-
 std::int32_t ImageCanvas::point(float x, float y) const {
   if (!std::isfinite(x) || !std::isfinite(y))
     throw Error(ErrorKind::Platform, "Point outside the picture");

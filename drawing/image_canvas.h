@@ -21,8 +21,8 @@ class ImageCanvas : public Canvas {
   // A canvas holding a copy of `picture`; `cls` clears it to `background`.
   explicit ImageCanvas(const QImage& picture, std::int32_t background = kWhite);
 
-  float scaleWidth() const override;
-  float scaleHeight() const override;
+  float scaleWidth() const override { return static_cast<float>(image_.width()); }
+  float scaleHeight() const override { return static_cast<float>(image_.height()); }
   // The pixel under (x, y). A point past an edge reads the nearest edge
   // pixel, so sampling blocks that overhang the picture stay meaningful.
   std::int32_t point(float x, float y) const override;

@@ -236,8 +236,6 @@ Size ClassFaceRecogniser::comparedCell(std::int16_t x, std::int16_t y) const {
   return Size(x) * height_ + Size(y);
 }
 
-float ClassFaceRecogniser::averageFaceAt(std::int16_t x, std::int16_t y) const { return average_[comparedCell(x, y)]; }
-
 std::uint8_t ClassFaceRecogniser::scoreTermAt(int slot, std::int16_t x, std::int16_t y) const {
   const Size cell = comparedCell(x, y);
   if (slot < 0 || Size(slot) >= comparedFaces_ || probeDifference_.empty()) throw Error(ErrorKind::SubscriptOutOfRange);

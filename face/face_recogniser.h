@@ -62,7 +62,7 @@ class ClassFaceRecogniser {
   // A cell of the average face, and |difference of slot - probe's difference|
   // at a cell: the term it added to the slot's score. SubscriptOutOfRange
   // outside the faces and cells last compared.
-  float averageFaceAt(std::int16_t x, std::int16_t y) const;
+  float averageFaceAt(std::int16_t x, std::int16_t y) const { return average_[comparedCell(x, y)]; }
   std::uint8_t scoreTermAt(int slot, std::int16_t x, std::int16_t y) const;
 
  private:

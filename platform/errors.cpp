@@ -22,6 +22,4 @@ Error::Error(ErrorKind kind, const std::string& message) : std::runtime_error(me
 
 Error::Error(ErrorKind kind) : Error(kind, standardMessage(kind)) {}
 
-ErrorKind Error::kind() const noexcept { return kind_; }
-
 }  // namespace tavro

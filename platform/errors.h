@@ -21,7 +21,7 @@ class Error : public std::runtime_error {
  public:
   Error(ErrorKind kind, const std::string& message);
   explicit Error(ErrorKind kind);  // with the kind's text above
-  ErrorKind kind() const noexcept;
+  ErrorKind kind() const noexcept { return kind_; }
 
  private:
   ErrorKind kind_;

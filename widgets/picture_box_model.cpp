@@ -68,8 +68,6 @@ void PictureBoxModel::setDescription(const QString& description) {
   changed();
 }
 
-void PictureBoxModel::setChangeListener(std::function<void()> listener) { listener_.call = std::move(listener); }
-
 std::int32_t PictureBoxModel::point(float x, float y) const {
   const QPointF p = toPixels(x, y);
   if (!(p.x() >= 0.0 && p.y() >= 0.0 && p.x() < image_.width() && p.y() < image_.height())) return -1;

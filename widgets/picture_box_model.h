@@ -68,7 +68,7 @@ class PictureBoxModel : public Canvas {
   // Called after every change, so a widget can repaint. The listener
   // belongs to this object: copies start without one, and assigning another
   // model's content keeps it.
-  void setChangeListener(std::function<void()> listener);
+  void setChangeListener(std::function<void()> listener) { listener_.call = std::move(listener); }
 
   float scaleWidth() const override { return scaleWidth_; }
   float scaleHeight() const override { return scaleHeight_; }
