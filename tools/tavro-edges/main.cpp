@@ -11,7 +11,6 @@
 #include "edge_views.h"
 #include "files/entries.h"
 #include "files/file_set.h"
-#include "files/guarded_files.h"
 #include "files/native_names.h"
 #include "grid_option.h"
 #include "platform/errors.h"

@@ -19,7 +19,6 @@
 #include "app/recognition_session.h"
 #include "files/entries.h"
 #include "files/file_set.h"
-#include "files/guarded_files.h"
 #include "files/native_names.h"
 #include "match_picture.h"
 #include "platform/errors.h"
