@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <future>
 #include <mutex>
+#include <optional>
 #include <utility>
 
 namespace tavro {
@@ -60,11 +61,9 @@ class FrameGrabber::Loop {
     if (choice_.preferred) {
       std::shared_ptr<FrameSource> camera = std::move(choice_.preferred);
       const std::string name = camera->description();
-      switch (openWithinTimeout(camera)) {
-        case OpenOutcome::Opened: useSource(camera, name, false); break;
-        case OpenOutcome::Failed: useTestPicture(name + " not available: test picture"); break;
-        case OpenOutcome::TimedOut: useTestPicture(name + " did not answer: test picture"); break;
-      }
+      const std::optional<bool> opened = openWithinTimeout(camera);  // none: no answer in time
+      if (opened == true) useSource(camera, name, false);
+      else useTestPicture(name + (opened ? " not available: test picture" : " did not answer: test picture"));
     } else {
       useTestPicture(choice_.fallbackNote);
     }
@@ -90,33 +89,29 @@ class FrameGrabber::Loop {
   }
 
  private:
-  enum class OpenOutcome { Opened, Failed, TimedOut };
-
   // Opening a camera can block for long inside the driver; it runs on a
   // thread of its own that is left to finish alone when it takes too long.
   // It owns what it touches, and closes a camera given up on when its open
   // returns.
-  OpenOutcome openWithinTimeout(std::shared_ptr<FrameSource> source) const {
+  std::optional<bool> openWithinTimeout(std::shared_ptr<FrameSource> source) const {
     auto outcome = std::make_shared<std::promise<bool>>();
     std::future<bool> opened = outcome->get_future();
     ++threadsLeftRunning;
     std::thread([source = std::move(source), outcome = std::move(outcome)]() mutable {
-      bool ok = false;
       try {
-        ok = source->open();
+        outcome->set_value(source->open());
       } catch (...) {
-        ok = false;
+        outcome->set_value(false);
       }
-      outcome->set_value(ok);
       source.reset();
       --threadsLeftRunning;
     }).detach();
 
     const auto deadline = std::chrono::steady_clock::now() + shared_->options.openTimeout;
     while (opened.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready) {
-      if (shared_->stopping || std::chrono::steady_clock::now() >= deadline) return OpenOutcome::TimedOut;
+      if (shared_->stopping || std::chrono::steady_clock::now() >= deadline) return std::nullopt;
     }
-    return opened.get() ? OpenOutcome::Opened : OpenOutcome::Failed;
+    return opened.get();
   }
 
   void useTestPicture(std::string status) {
