@@ -1,5 +1,6 @@
 #include "capture/capture_session.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <condition_variable>
 #include <cstdio>
@@ -124,10 +125,7 @@ bool CaptureSession::isBeingRecorded(const QString& path) const {
   if (!file) return false;
   if (recorder_ && recorder_->target() == *file) return true;
   std::lock_guard lock(finishing_->mutex);
-  for (const auto& recorder : finishing_->recorders) {
-    if (recorder->target() == *file) return true;
-  }
-  return false;
+  return std::ranges::any_of(finishing_->recorders, [&](const auto& recorder) { return recorder->target() == *file; });
 }
 
 }  // namespace tavro

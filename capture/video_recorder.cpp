@@ -506,21 +506,6 @@ RecordingSummary VideoRecorder::finishNow() {
   return summary;
 }
 
-bool VideoRecorder::failed() const {
-  std::lock_guard lock(mutex_);
-  return !failure_.empty();
-}
-
-std::uint64_t VideoRecorder::framesWritten() const {
-  std::lock_guard lock(mutex_);
-  return written_;
-}
-
-std::uint64_t VideoRecorder::framesDropped() const {
-  std::lock_guard lock(mutex_);
-  return dropped_;
-}
-
 std::string VideoRecorder::unfinishedNote() const {
   return "the recording to " + displayName(targetPath_).toStdString() +
          " could not be finished in time; its frames are in the hidden file " +

@@ -85,15 +85,20 @@ class VideoRecorder : public FrameSink {
   // it its name. Only the first call does so; later ones return nothing.
   RecordingSummary finish();
 
-  bool failed() const;
-  std::uint64_t framesWritten() const;
-  std::uint64_t framesDropped() const;
+  bool failed() const { return locked([this] { return !failure_.empty(); }); }
+  std::uint64_t framesWritten() const { return locked([this] { return written_; }); }
+  std::uint64_t framesDropped() const { return locked([this] { return dropped_; }); }
   const FileIdentity& target() const { return target_; }
   // Where the frames wait while it is not finished, and what to tell when
   // it cannot be finished in time.
   std::string unfinishedNote() const;
 
  private:
+  template <class Read>
+  auto locked(Read read) const -> decltype(read()) {
+    std::lock_guard lock(mutex_);
+    return read();
+  }
   static void finishAllAtExit();
   RecordingSummary finishNow();
   void run();
