@@ -31,8 +31,7 @@ CaptureSession::CaptureSession(SourceFactory makeSource, FrameCallback onFrame, 
   finishing_->onFinished = std::move(onRecordingFinished);
 }
 
-// A disk that stalls may hold a recording's finishing for long: after the
-// wait its thread is left to end alone, and its file to a later recording.
+// A stalled disk may hold a finishing long: after the wait its thread ends alone, its file left to a later one.
 CaptureSession::~CaptureSession() {
   stopRecording();
   std::unique_lock lock(finishing_->mutex);
@@ -58,8 +57,7 @@ void CaptureSession::setPreviewOn(bool on) {
 
 bool CaptureSession::writeFrame(const QString& path, bool cameraOnly) {
   requireOrdinaryFileTarget(path, "picture file");
-  // The recording takes this name when it ends, which would silently
-  // replace the picture: refuse now instead.
+  // The recording takes this name when it ends, silently replacing the picture: refuse now.
   if (isBeingRecorded(path)) throw targetError(path, "picture file", "a recording to that file is running");
   const NumberedFrame latest = waitForFrame(true);
   if (cameraOnly && latest.standIn) return false;
@@ -110,9 +108,8 @@ bool CaptureSession::isFinishingRecording() const {
   return !finishing_->recorders.empty();
 }
 
-// The camera gets its opening time plus a little for the first frame, and
-// a snapshot the time a camera's picture may take to settle; empty when
-// none came, which the writers report naming their file.
+// The camera gets its opening time and a little for the first frame, a snapshot the time to settle too;
+// empty when none came, which the writers report naming their file.
 NumberedFrame CaptureSession::waitForFrame(bool settled) {
   start();
   const auto wait = options_.grabber.openTimeout + options_.firstFrameWait;

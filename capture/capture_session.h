@@ -64,8 +64,7 @@ class CaptureSession {
 
   // Paths as the system takes them. Failures throw Error(Platform).
   void writeFrameFile(const QString& path) { writeFrame(path, false); }
-  // Writes nothing and returns false when the frame is the test picture
-  // standing in for a camera.
+  // Writes nothing and returns false when the test picture stands in for a camera.
   bool writeCameraFrameFile(const QString& path) { return writeFrame(path, true); }
   void setRecordFileName(const QString& path) { recordFileName_ = path; }
   QString recordingFile() const { return recordingFileName(recordFileName_); }
@@ -73,8 +72,7 @@ class CaptureSession {
   // finishes one that stopped by itself. Returns a line for each unfinished
   // recording of an earlier run found in that folder and kept.
   QStringList startRecording();
-  // Hands the running recording, if any, to a thread that finishes it;
-  // onRecordingFinished tells the outcome.
+  // Hands a running recording to a thread that finishes it; onRecordingFinished tells the outcome.
   void stopRecording();
   // True from startRecording until stopRecording, unless it stopped by itself.
   bool isRecording() const { return recorder_ && !recorder_->failed(); }

@@ -51,8 +51,7 @@ struct FrameGrabber::Shared {
   bool leftAlone = false;
 };
 
-// Runs on the grabbing thread and owns the source; the owner reaches it only
-// through the shared part.
+// Runs on the grabbing thread and owns the source; the owner reaches it only through the shared part.
 class FrameGrabber::Loop {
  public:
   Loop(std::shared_ptr<Shared> shared, SourceChoice choice) : shared_(std::move(shared)), choice_(std::move(choice)) {}
@@ -167,8 +166,7 @@ class FrameGrabber::Loop {
     useTestPicture("Camera lost: test picture");
   }
 
-  // The camera is closed before the owner hears that the thread has ended;
-  // a thread left alone frees its frames before it stops counting as running.
+  // The camera closes before the owner hears the thread ended; one left alone frees its frames first.
   void end() {
     source_.reset();
     std::lock_guard lock(shared_->mutex);
@@ -188,8 +186,7 @@ FrameGrabber::FrameGrabber(SourceChoice choice, std::function<void()> onFrame, G
   thread_ = std::thread([loop = Loop(shared_, std::move(choice))]() mutable { loop.run(); });
 }
 
-// A read blocked in the driver may never return: after a short wait the
-// thread is left to end alone, told to stop and cut off from the owner.
+// A read blocked in the driver may never return: after a short wait the thread, told to stop and cut off, ends alone.
 FrameGrabber::~FrameGrabber() {
   std::unique_lock lock(shared_->mutex);
   shared_->stopping = true;

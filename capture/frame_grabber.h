@@ -15,8 +15,7 @@
 
 namespace tavro {
 
-// Takes every frame the grabber delivers, in order, such as a recording.
-// Called on the grabbing thread; must not block.
+// Takes every frame the grabber delivers, in order (a recording); on the grabbing thread, never blocking.
 class FrameSink {
  public:
   virtual ~FrameSink() = default;

@@ -25,8 +25,7 @@ class FrameSource {
   virtual ~FrameSource() = default;
   // Prepares the source; false when it cannot deliver frames.
   virtual bool open() = 0;
-  // Waits for the next frame and stores it, 8-bit BGR, into a fresh frame;
-  // false when none came (a camera that stopped answering).
+  // Waits for the next frame, 8-bit BGR, into a fresh frame; false when none came.
   virtual bool read(cv::Mat& frame) = 0;
   // The rate the source delivers frames at, also the rate of a recording.
   virtual double framesPerSecond() const = 0;
@@ -34,8 +33,7 @@ class FrameSource {
   virtual std::string description() const = 0;
 };
 
-// A generated, moving picture standing in for a camera, so that every camera
-// command works on a machine without one. Frames come at a steady rate.
+// A generated, moving picture at a steady rate, standing in for a missing camera.
 class TestPictureSource : public FrameSource {
  public:
   static constexpr double kDefaultRate = 30.0;
@@ -77,8 +75,7 @@ struct SourceChoice {
   bool testPictureAskedFor = false;
 };
 
-// A camera's frame cut to the picture's 4:3 shape about its centre and
-// scaled to the control's picture size; 8-bit BGR frames only.
+// A camera frame (8-bit BGR) cut to 4:3 about its centre, scaled to the control's picture.
 cv::Mat fitToControlPicture(const cv::Mat& frame);
 
 SourceChoice chooseSource(const CameraSetting& setting, const std::vector<std::string>& devices);

@@ -124,8 +124,7 @@ class AviWriter {
  public:
   explicit AviWriter(FileBytes& file) : file_(&file) {}
 
-  // The headers of frames of this size at this rate, into an empty file;
-  // name: the file the recording is meant for. 0 or an errno.
+  // Headers for frames of this size and rate, recorded for the file `name`, into an empty file: 0 or an errno.
   int start(cv::Size size, double framesPerSecond, const QByteArray& name) {
     QByteArray junk = kNameMark + name + '\0';
     if (junk.size() % 2 != 0) junk.append('\0');
@@ -187,8 +186,7 @@ class AviWriter {
   std::size_t frameCount() const { return frames_.size(); }
   int droppedFor() const { return droppedFor_; }
 
-  // An unfinished file of this kind, up to its last whole frame, with the
-  // name and rate it was started with; nothing when it is no such file.
+  // An unfinished file of this kind up to its last whole frame, with the name and rate it was started with.
   static std::optional<AviWriter> reopen(FileBytes& file, QByteArray& name, double& framesPerSecond) {
     const QByteArray header = file.readAt(0, kJunk + 8);
     if (header.size() != qsizetype(kJunk + 8) || !header.startsWith("RIFF") || header.mid(8, 4) != "AVI " ||
@@ -236,8 +234,7 @@ class AviWriter {
     file_->truncate(end_);
   }
 
-  // The sizes and counts left open while recording, and the measured rate:
-  // each a number in place, so no room is needed.
+  // The sizes and counts left open while recording, and the measured rate: numbers in place, needing no room.
   int patchHeaders(double framesPerSecond) {
     const auto count = std::uint32_t(frames_.size());
     const std::pair<std::uint64_t, std::uint32_t> fields[] = {
@@ -300,8 +297,7 @@ QByteArray giveVisibleName(const QByteArray& folder, const QByteArray& hidden, Q
   return {};
 }
 
-// The visible name it was kept under, with how long it plays; empty when
-// it was none of ours, still open, or could not be kept.
+// A line naming where it was kept and how long it plays; empty when none of ours, still open or not kept.
 QString keepUnfinished(const QByteArray& folder, const QByteArray& hidden) {
   const int fd = ::open(hidden.constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
   if (fd < 0) return {};
@@ -344,8 +340,7 @@ int createHiddenRecording(const QByteArray& folder, QByteArray& path) {
   return -1;
 }
 
-// Every recorder alive, so that exit() called from anywhere still finishes
-// their files. Never destroyed: the exit handler runs among the teardown.
+// Every recorder alive, for exit() to finish; never destroyed, as the exit handler runs among the teardown.
 struct Registry {
   std::mutex mutex;
   std::vector<VideoRecorder*> recorders;
@@ -513,8 +508,7 @@ std::string VideoRecorder::unfinishedNote() const {
          ", which the next recording into that folder keeps as an unfinished recording";
 }
 
-// Writes until told to finish, then drains the queue; a failure ends the
-// writing at once, the frames before it whole.
+// Writes until told to finish, then drains the queue; a failure ends it at once, earlier frames whole.
 void VideoRecorder::run() {
   for (;;) {
     cv::Mat frame;

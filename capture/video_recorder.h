@@ -81,16 +81,14 @@ class VideoRecorder : public FrameSink {
   void push(const cv::Mat& frame, std::chrono::steady_clock::time_point arrived) override;
   void sourceLost(const std::string& message) override;
 
-  // Writes what is queued, finishes the video at its measured rate and gives
-  // it its name. Only the first call does so; later ones return nothing.
+  // Writes what is queued, finishes the video at its measured rate and names it (first call only).
   RecordingSummary finish();
 
   bool failed() const { return locked([this] { return !failure_.empty(); }); }
   std::uint64_t framesWritten() const { return locked([this] { return written_; }); }
   std::uint64_t framesDropped() const { return locked([this] { return dropped_; }); }
   const FileIdentity& target() const { return target_; }
-  // Where the frames wait while it is not finished, and what to tell when
-  // it cannot be finished in time.
+  // What to tell when it cannot be finished in time: where its frames wait.
   std::string unfinishedNote() const;
 
  private:

@@ -41,8 +41,7 @@ class ImageCanvas : public Canvas {
   std::int32_t fillColor() const noexcept { return fillColour_; }
   std::int16_t drawWidth() const noexcept { return drawWidth_; }
 
-  // Writes the picture as a PNG file, whole or not at all; throws
-  // Error(Platform) with the system's reason when it cannot be written.
+  // A PNG file, whole or not at all; Error(Platform) with the system's reason.
   void savePng(const QString& path) const;
 
  private:

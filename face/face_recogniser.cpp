@@ -32,8 +32,7 @@ std::uint64_t sumOfAbsoluteDifferences(const std::uint8_t* a, const std::uint8_t
   return total;
 }
 
-// max(0, value - average): the part brighter than the average. The average
-// is whole, so rounding the difference changes nothing.
+// max(0, value - average), the part brighter than the (whole) average: rounding changes nothing.
 std::uint8_t brighterPart(std::uint8_t value, std::uint8_t average) {
   return static_cast<std::uint8_t>(value > average ? value - average : 0);
 }
@@ -161,8 +160,7 @@ void ClassFaceRecogniser::renew() {
       const std::uint8_t* cell = differences + f * stride_ + start;
       for (Size i = 0; i < length; ++i) sums[i] += cell[i];
     }
-    // The mean in single precision, as the float sums have it; not negative,
-    // so truncating is the floor.
+    // The mean in single precision, as the float sums have it; not negative, so truncating floors it.
     std::uint8_t* const average = average_.data() + start;
     const float faces = static_cast<float>(comparedFaces_);
     for (Size i = 0; i < length; ++i) average[i] = static_cast<std::uint8_t>(static_cast<float>(sums[i]) / faces);

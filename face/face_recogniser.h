@@ -11,11 +11,6 @@
 // fails leaves nothing half-written and the next Identify tries again.
 // addFace throws what that renewal would throw. Identity is a copy of the
 // matched face: changing it never reaches the database.
-//
-// How sure the last answer is: its score, the nearest face of another name
-// (the runner-up) and the relative margin between the two. The raw score
-// alone hardly tells a stored person from a stranger; the margin to the
-// runner-up tells right answers from wrong ones far better.
 
 #include <cstddef>
 #include <cstdint>
@@ -53,9 +48,7 @@ class ClassFaceRecogniser {
   void addFace(PictureSurface& facePicture, const std::string& faceName);
   std::string Identify(PictureSurface& facePicture);
 
-  // What the last Identify compared, for tools that tell how sure an answer
-  // is. One score per stored face in slot order; empty before the first
-  // Identify and after one that failed.
+  // One score per stored face, in slot order, from the last Identify; empty before one or after a failed one.
   const std::vector<std::int32_t>& lastScores() const noexcept { return lastScores_; }
   // The name stored in a slot below NoOfFaces; SubscriptOutOfRange otherwise.
   const std::string& faceNameAt(int slot) const;
@@ -66,8 +59,7 @@ class ClassFaceRecogniser {
   std::uint8_t scoreTermAt(int slot, std::int16_t x, std::int16_t y) const;
 
  private:
-  // A stored face: its grid's size, whether sizing that grid succeeded, and
-  // then its width x height sampled cells, column by column, in faceCells_.
+  // A stored face: its grid's size, whether sizing it succeeded, then its cells by column in faceCells_.
   struct Face {
     bool stored = false;
     bool sized = false;
@@ -114,8 +106,10 @@ class ClassFaceRecogniser {
   mutable std::shared_ptr<classImageProcessing> identity_;
 };
 
-// The margin below which the window calls an answer uncertain; tavro-faces
-// applies one only when asked (--min-margin).
+// How sure the last answer is: the raw score hardly tells a stored person
+// from a stranger; the margin to the nearest face of another name (the
+// runner-up) tells right answers from wrong ones far better. Below this
+// margin the window calls an answer uncertain (tavro-faces: --min-margin).
 inline constexpr double kDefaultMinMargin = 0.25;
 
 struct RunnerUp {

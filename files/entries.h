@@ -9,21 +9,18 @@ namespace tavro {
 
 enum class EntryKind { Nothing, File, Folder, Other };
 
-// What the name leads to, links followed; Nothing also when it cannot be
-// looked up.
+// What the name leads to, links followed; Nothing also when it cannot be looked up.
 EntryKind entryKind(const QString& path);
 inline bool isFolder(const QString& path) { return entryKind(path) == EntryKind::Folder; }
 
-// The system's reason when the folder's entries cannot be listed; empty
-// when they can.
+// The system's reason when the folder's entries cannot be listed; empty when they can.
 QString folderUnreadableReason(const QString& path);
 
 // Creates the folder and any missing parents (an existing folder is fine).
 // Throws Error(Platform) "Cannot create the WHAT PATH: reason".
 void makeFolder(const QString& path, const QString& what = QStringLiteral("folder"));
 
-// The path made absolute against the current folder and cleaned, its bytes
-// kept.
+// The path made absolute against the current folder and cleaned, its bytes kept.
 QString absolutePath(const QString& path);
 
 // The folder of the running executable, without a trailing separator, where

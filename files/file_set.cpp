@@ -64,9 +64,7 @@ bool entryAt(int folderFd, const QByteArray& name, struct stat& info) {
 }
 
 // A fresh hidden name for a temporary file or a kept entry.
-QByteArray hiddenName() {
-  return ".tavro-" + QByteArray::number(QRandomGenerator::global()->generate64(), 36);
-}
+QByteArray hiddenName() { return ".tavro-" + QByteArray::number(QRandomGenerator::global()->generate64(), 36); }
 
 }  // namespace
 

@@ -45,8 +45,7 @@ class InterruptibleTemporary {
   int slot_ = -1;
 };
 
-// Holds back the interrupt for its life; a signal that came meanwhile is
-// acted on when the last such object goes.
+// Holds back the interrupt for its life; one that came meanwhile acts when the last goes.
 class InterruptsDeferred {
  public:
   InterruptsDeferred();
@@ -63,8 +62,7 @@ class FileSet {
   FileSet(const FileSet&) = delete;
   FileSet& operator=(const FileSet&) = delete;
 
-  // Writes the content to a temporary file now; fileName is a plain name
-  // inside the folder, not yet used in this set.
+  // Writes the content to a temporary file now; fileName: a plain name, new to this set.
   void add(const QString& fileName, const QByteArray& content);
   // Puts every file in place, or none.
   void commit();

@@ -17,8 +17,7 @@ namespace tavro {
 template <class T>
 class Grid2D {
  public:
-  // Cells a single grid may hold; a larger request is refused before any
-  // memory is taken.
+  // Cells a single grid may hold; a larger request is refused before any memory is taken.
   static constexpr std::int64_t kMaxCells = std::int64_t{1} << 26;
 
   Grid2D() = default;  // no cells: every access is out of range
@@ -47,8 +46,7 @@ class Grid2D {
     std::copy_n(other.cells_.get(), other.size(), cells_.get());
   }
   Grid2D& operator=(const Grid2D& other) { return *this = Grid2D(other); }
-  // A grid moved from has no cells and no bounds, so every access to it is
-  // out of range rather than a read through a released block.
+  // A grid moved from has no cells and no bounds: every access is out of range, never a dangling read.
   Grid2D(Grid2D&& other) noexcept { *this = std::move(other); }
   Grid2D& operator=(Grid2D&& other) noexcept {
     if (this == &other) return *this;
@@ -61,9 +59,7 @@ class Grid2D {
   T& at(int x, int y) { return cells_[index(x, y)]; }
   const T& at(int x, int y) const { return cells_[index(x, y)]; }
 
-  bool contains(int x, int y) const noexcept {
-    return x >= 0 && y >= 0 && x <= upperX_ && y <= upperY_;
-  }
+  bool contains(int x, int y) const noexcept { return x >= 0 && y >= 0 && x <= upperX_ && y <= upperY_; }
   int upperX() const noexcept { return upperX_; }  // -1 when there are no cells
   int upperY() const noexcept { return upperY_; }
   bool empty() const noexcept { return !cells_; }

@@ -47,8 +47,7 @@ inline std::int16_t mul16(std::int64_t a, std::int64_t b) { return narrow<std::i
 inline std::int32_t add32(std::int64_t a, std::int64_t b) { return narrow<std::int32_t>(a + b); }
 inline std::int32_t mul32(std::int64_t a, std::int64_t b) { return narrow<std::int32_t>(a * b); }
 
-// The last index of a loop "0 to count - 1": itself a checked 16-bit result,
-// so a count of -32768 overflows as the loop bound would.
+// The last index of a loop "0 to count - 1", checked: a count of -32768 overflows as the bound would.
 inline std::int16_t lastIndex(std::int16_t count) { return sub16(count, 1); }
 
 // Round to nearest, ties to even, then range-check; NaN and infinities overflow.

@@ -26,8 +26,7 @@ constexpr double kMinMeanEdgeStrength = 0.01;
 
 using Window = std::array<std::int32_t, 9>;
 
-// A pattern as the window it stands for (255 where the pattern has 1), with
-// its class: prepared once per scan instead of once per window.
+// A pattern as the window it stands for (255 where it has 1) with its class, prepared once per scan.
 struct IdealWindow {
   Window cells;
   int edgeClass;
@@ -74,8 +73,7 @@ bool allNeighboursSet(const Grid2D<std::uint8_t>& edges, int i, int j) {
   return true;
 }
 
-// The four clean-up rules for one inner cell, in order, each seeing what the
-// previous ones wrote.
+// The four clean-up rules for one inner cell, in order, each seeing what the previous ones wrote.
 void cleanEdgeCell(Grid2D<std::uint8_t>& edges, int i, int j) {
   std::uint8_t& cell = edges.at(i, j);
   if (isSet(edges, i - 1, j) && isSet(edges, i + 1, j))
@@ -192,8 +190,8 @@ void classImageProcessing::getImageEdges(classImageProcessing& rawImage) {
     return e < EdgeThreshold_ ? 0.0f : e * 255.0f;
   });
 
-  // Every cell counts in the mean, although the first row and column never
-  // contribute; the 16-bit product overflows only after the grid is written.
+  // Every cell counts in the mean, though the first row and column add nothing; the 16-bit product
+  // overflows only after the grid is written.
   meanEdgeStrength_ = total / checked::mul16(width_, height_);
   if (!(meanEdgeStrength_ >= kMinMeanEdgeStrength)) meanEdgeStrength_ = kMinMeanEdgeStrength;
   TraceEdgesThresh_ = checked::roundToInt16(meanEdgeStrength_ * 255.0 * 0.1);

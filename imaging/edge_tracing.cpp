@@ -67,8 +67,7 @@ bool headingAccepts(std::int16_t code, float h) {
 // trace covers them; values and the threshold do not change during a search.
 class TraceStartCells {
  public:
-  // Cells of 0..width-1 x 0..height-1 with a value above threshold that no
-  // trace covers yet. The grids must hold at least those cells.
+  // Cells of 0..width-1 x 0..height-1 above threshold and not yet traced; the grids must hold them.
   TraceStartCells(const Grid2D<std::uint8_t>& image, const Grid2D<bool>& traced, int width, int height,
                   int threshold)
       : width_(width), height_(height), bits_((static_cast<std::size_t>(width) * height + kWordBits - 1) / kWordBits) {
@@ -110,8 +109,7 @@ class TraceStartCells {
 
 bool classImageProcessing::traceEdgesFromPoint(std::int16_t& x, std::int16_t& y,
                                                std::int16_t& edgeLength) {
-  // Only the sampled cells can start a trace; the spare last column and row
-  // would escape the visited-cell bookkeeping.
+  // Only sampled cells start a trace: the spare last column and row escape the visited-cell bookkeeping.
   if (x < 0 || y < 0 || x >= width_ || y >= height_) throw Error(ErrorKind::SubscriptOutOfRange);
 
   const bool fresh = edgeLength == 0;
@@ -178,8 +176,7 @@ void classImageProcessing::traceEdges() {
   const bool gridsCoverTheSize = width_ > 0 && height_ > 0 && imageGrid_.contains(width_ - 1, height_ - 1) &&
                                  tracedMap_.contains(width_ - 1, height_ - 1);
   if (gridsCoverTheSize) {
-    // Jumps from start to start: the same cells, in the same order, as
-    // stepping through the scan one cell at a time.
+    // Jumps from start to start: the same cells, in the same order, as stepping one cell at a time.
     TraceStartCells starts(imageGrid_, tracedMap_, width_, height_, TraceEdgesThresh_);
     int scan = 0;        // the scan position, (0, 0) at the start of a pass
     bool found = false;  // the result of the latest trace of this pass
@@ -205,8 +202,8 @@ void classImageProcessing::traceEdges() {
   buildAngleHistogram();
 }
 
-// The raster search one cell at a time, for sizes the grids do not hold (set
-// by hand) or empty ones: fails, or ends, exactly where each step says.
+// The raster search one cell at a time, for sizes set by hand the grids do not hold, or empty ones:
+// it fails, or ends, exactly where each step says.
 void classImageProcessing::scanCellByCell() {
   std::int16_t x = 0, y = 0;
   bool found = false;
@@ -318,8 +315,7 @@ void classImageProcessing::buildAngleHistogram() {
     const std::int16_t squared = checked::add16(checked::mul16(dy, dy), checked::mul16(dx, dx));
     const std::int16_t length = checked::roundToInt16(std::sqrt(static_cast<double>(squared)));
     if (length <= 0) continue;
-    // Measured from the vertical: 0..90 when the end lies left of or level
-    // with the start, 90..180 when it lies right of it.
+    // From the vertical: 0..90 when the end lies left of or level with the start, 90..180 right of it.
     float ratio = checked::toSingle(static_cast<double>(dy) / length);
     float angle = checked::toSingle(basMaths::arcCos(ratio) / kPi * 180.0);
     if (dx < 0) angle = 180.0f - angle;
@@ -331,8 +327,7 @@ void classImageProcessing::buildAngleHistogram() {
 
 void classImageProcessing::clearTraceVisited() {
   if (width_ > 0 && height_ > 0 && !traceVisited_.contains(width_ - 1, height_ - 1)) {
-    // The arrays do not cover width x height (set by hand): clear cell by
-    // cell, which fails at the first cell outside, as any access would.
+    // The arrays do not cover width x height (set by hand): cell by cell, failing at the first outside.
     for (int cx = 0; cx < width_; ++cx)
       for (int cy = 0; cy < height_; ++cy) traceVisited_.at(cx, cy) = false;
   }

@@ -1,5 +1,4 @@
-// The grid itself: init, sampling a picture surface (update), single-cell
-// access and white noise.
+// The grid itself: init, sampling a picture surface (update), single-cell access and white noise.
 
 #include <utility>
 #include <vector>
@@ -79,8 +78,7 @@ void classImageProcessing::setPoint(std::int16_t x, std::int16_t y, std::uint8_t
 void classImageProcessing::update(PictureSurface& canvas, std::optional<double> left,
                                   std::optional<double> top, std::optional<double> wdth,
                                   std::optional<double> hght) {
-  // Either corner coordinate missing: the whole surface. Otherwise the four
-  // arguments are converted in order; a missing size cannot be converted.
+  // Either corner missing: the whole surface; else the four are converted in order, a missing size failing.
   float regionLeft = 0.0f;
   float regionTop = 0.0f;
   float regionWidth = 0.0f;

@@ -134,8 +134,7 @@ class classImageProcessing {
   void addEdgeTrace(std::int16_t x1, std::int16_t y1, std::int16_t x2, std::int16_t y2, float strength);
   void chainEdgeTraces();
   void buildAngleHistogram();
-  // A fresh trace clears, and later merges, only the traceVisited cells
-  // listed in traceVisitedCells_ instead of the whole grid.
+  // A fresh trace clears, and later merges, only the cells in traceVisitedCells_, not the whole grid.
   void clearTraceVisited();
 
   // Public variables.

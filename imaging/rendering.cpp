@@ -31,8 +31,7 @@ struct CanvasRect {
   float x0, y0, x1, y1;
 };
 
-// The rectangle of cell (x, y) of a map of columns x rows. The scale is read
-// afresh for each of the four coordinates, as the canvas may change it.
+// The rectangle of cell (x, y) of a columns x rows map; the scale read afresh for each coordinate.
 CanvasRect cellRect(const Canvas& canvas, std::int32_t x, std::int32_t y, std::int16_t columns,
                     std::int16_t rows) {
   CanvasRect rect{};
@@ -52,11 +51,8 @@ std::int32_t cellColour(std::int16_t processType, std::uint8_t v) {
   }
 }
 
-// Red level of segment row `row`. The table holds at most 200 rows, so the
-// level always fits; saturating keeps a larger row out of the green byte.
-std::int32_t segmentColour(std::int32_t row) {
-  return rgb(std::clamp<int>(row, 0, 255), 0, 0);
-}
+// Red level of segment row `row` (at most 200); saturating keeps a larger one out of the green byte.
+std::int32_t segmentColour(std::int32_t row) { return rgb(std::clamp<int>(row, 0, 255), 0, 0); }
 
 void drawGlyph(Canvas& canvas, std::uint8_t code, const CanvasRect& r) {
   switch (code) {

@@ -7,8 +7,7 @@
 
 namespace tavro {
 
-// Writes every byte to the descriptor, again after a signal: 0, or the
-// system's error number (EIO when a write makes no progress).
+// Writes every byte to the descriptor, again after a signal: 0, or errno (EIO for no progress).
 int writeAll(int fd, std::string_view bytes);
 
 // Writes every byte to standard output, after anything stdio still holds.

@@ -33,8 +33,7 @@ inline QImage plainPlaceholder(int width, int height) {
   return picture;
 }
 
-// 100 x 100 pixels: shown by pic0 and pic1 at start, and what a training run
-// samples for a face whose file is missing.
+// 100 x 100 pixels: shown by pic0 and pic1 at start, sampled by training for a missing face file.
 inline QImage facePlaceholder() { return plainPlaceholder(100, 100); }
 // 160 x 120 pixels, the camera picture size: shown by PIC_DISPLAY at start.
 inline QImage displayPlaceholder() { return plainPlaceholder(160, 120); }
