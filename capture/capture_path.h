@@ -1,6 +1,5 @@
 #pragma once
-// The files the capture control writes: what may be replaced, what a
-// recording is named, whether two paths name the same file, and snapshots.
+// The files the capture control writes: what may be replaced, recording names, file identity, snapshots.
 
 #include <sys/types.h>
 
@@ -25,9 +24,8 @@ void requireOrdinaryFileTarget(const QString& path, const QString& what);
 // The name a recording is written under: ".avi" added unless it ends so (any case).
 QString recordingFileName(const QString& path);
 
-// Throws Error(Platform) "... it is read-only" when the file exists and its
-// user may not write it, or it grants no write permission at all (root too),
-// as an editor refuses to replace such a file.
+// Throws Error(Platform) "... it is read-only", as an editor refuses, when the file exists and its user
+// may not write it, or it grants no write permission at all (root too).
 void requireWritableTarget(const QString& path, const QString& what);
 
 // A name in a folder known by its device and inode, however it is spelled.

@@ -41,9 +41,8 @@ class CaptureSession {
   // none once the session is gone.
   CaptureSession(SourceFactory makeSource, FrameCallback onFrame, FailureCallback onRecordingFailed,
                  FinishCallback onRecordingFinished, CaptureOptions options = {});
-  // Finishes a running recording, waits up to finishWait for those being
-  // finished (standard error tells where the frames of any still unfinished
-  // are) and stops grabbing.
+  // Finishes a running recording, waits up to finishWait for those being finished (standard error
+  // tells where any still unfinished keep their frames) and stops grabbing.
   ~CaptureSession();
 
   // Opens the source and starts grabbing, unless it runs already.
@@ -68,9 +67,8 @@ class CaptureSession {
   bool writeCameraFrameFile(const QString& path) { return writeFrame(path, true); }
   void setRecordFileName(const QString& path) { recordFileName_ = path; }
   QString recordingFile() const { return recordingFileName(recordFileName_); }
-  // Starts recording into recordingFile(); while one runs, does nothing, or
-  // finishes one that stopped by itself. Returns a line for each unfinished
-  // recording of an earlier run found in that folder and kept.
+  // Starts recording into recordingFile() (while one runs: nothing, or finishing one that stopped by
+  // itself). Returns a line for each unfinished recording of an earlier run found there and kept.
   QStringList startRecording();
   // Hands a running recording to a thread that finishes it; onRecordingFinished tells the outcome.
   void stopRecording();

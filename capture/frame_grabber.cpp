@@ -88,10 +88,8 @@ class FrameGrabber::Loop {
   }
 
  private:
-  // Opening a camera can block for long inside the driver; it runs on a
-  // thread of its own that is left to finish alone when it takes too long.
-  // It owns what it touches, and closes a camera given up on when its open
-  // returns.
+  // Opening a camera can block long in the driver: it runs on a thread of its own, left to finish alone
+  // when it takes too long, owning what it touches and closing a camera given up on once it opens.
   std::optional<bool> openWithinTimeout(std::shared_ptr<FrameSource> source) const {
     auto outcome = std::make_shared<std::promise<bool>>();
     std::future<bool> opened = outcome->get_future();

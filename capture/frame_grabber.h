@@ -50,9 +50,8 @@ struct NumberedFrame {
 
 class FrameGrabber {
  public:
-  // Without choice.preferred the test picture runs at once, choice.fallbackNote
-  // its status. onFrame runs on the grabbing thread after each new frame, never
-  // once the grabber is gone.
+  // Without choice.preferred the test picture runs at once, choice.fallbackNote its status. onFrame
+  // runs on the grabbing thread after each new frame, never once the grabber is gone.
   explicit FrameGrabber(SourceChoice choice, std::function<void()> onFrame = {}, GrabberOptions options = {});
   ~FrameGrabber();
 
@@ -78,9 +77,8 @@ class FrameGrabber {
   std::thread thread_;
 };
 
-// Capture threads running on their own (a camera still opening, a grabbing
-// thread blocked in the driver, a recording still being finished): while any
-// is left, the program ends without tearing down its globals.
+// Capture threads running on their own (a camera still opening, a read blocked in the driver, a
+// recording being finished): while any is left, the program ends without tearing down its globals.
 int captureThreadsLeftRunning();
 void countCaptureThreadsLeftRunning(int change);
 

@@ -58,14 +58,12 @@ int bounce(std::uint64_t step, int span) {
   return phase <= span ? phase : int(period) - phase;
 }
 
-// A V4L2 camera read through OpenCV, named by its device path. It is asked
-// for the control's picture size; whatever size it sends is fitted to that.
+// A V4L2 camera named by its device path, asked for the control's picture size and fitted to it.
 class CameraFrameSource : public FrameSource {
  public:
   explicit CameraFrameSource(std::string devicePath) : devicePath_(std::move(devicePath)) {}
 
-  // A device node that opens but delivers nothing (a metadata node) is no
-  // camera, hence the first frame is read here.
+  // A device node that opens but delivers nothing (a metadata node) is no camera: read the first frame.
   bool open() override {
     try {
       if (!capture_.open(devicePath_, cv::CAP_V4L2)) return false;

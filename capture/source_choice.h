@@ -15,8 +15,7 @@
 
 namespace tavro {
 
-// The control's 2400 x 1800-twip area at 15 twips a pixel: every source's
-// frames, so a snapshot is seen whole in PIC_DISPLAY or a face box.
+// The control's 2400 x 1800-twip area at 15 twips a pixel: every source's frames, seen whole in a box.
 inline const cv::Size kControlPictureSize{160, 120};
 
 // Called on the grabbing thread only, so open() and read() may block.

@@ -395,10 +395,9 @@ VideoRecorder::~VideoRecorder() {
   finish();
 }
 
-// exit() runs this on its caller's thread while the rest of the program runs:
-// each recorder is finished, or, when another thread is at it, given the time
-// left. One still unfinished is told and the program ends at once, before its
-// writing thread can meet the teardown.
+// exit() runs this on its caller's thread while the rest runs: each recorder is finished, or, when another
+// thread is at it, given the time left. One still unfinished is told and the program ends at once,
+// before its writing thread can meet the teardown.
 void VideoRecorder::finishAllAtExit() {
   const auto deadline = std::chrono::steady_clock::now() + kExitWait;
   bool allFinished = true;

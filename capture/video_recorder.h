@@ -61,8 +61,7 @@ struct RecordingSummary {
   std::uint64_t framesDropped = 0;
   double framesPerSecond = 0.0;  // as the file says
   double seconds = 0.0;          // how long it plays
-  // For the user: "Recording saved as PATH: 301 frames, 10.0 seconds", or
-  // what went wrong and what was kept where.
+  // "Recording saved as PATH: 301 frames, 10.0 seconds", or what went wrong and what was kept where.
   std::string message;
 };
 
@@ -132,10 +131,8 @@ class VideoRecorder : public FrameSink {
   std::thread thread_;
 };
 
-// Finishes each hidden recording in the folder that no program has open (a
-// killed program left it behind) and gives it a visible name beside it,
-// "NAME (unfinished).avi" for a recording to NAME.avi, never replacing a
-// file. One line for each file kept, to tell the user.
+// Finishes each hidden recording in the folder that no program has open (a killed one left it) and
+// names it beside it "NAME (unfinished).avi", never replacing a file. One line for each, for the user.
 QStringList keepUnfinishedRecordings(const QString& folder);
 
 }  // namespace tavro

@@ -45,8 +45,7 @@ constexpr std::string_view kRefresh = "Refresh";
 constexpr int kMaxSide = 4096;
 const QColor kBarColour(70, 110, 170);
 
-// Row labels must be distinct for the category axis; anything else falls
-// back to row numbers.
+// Row labels must be distinct for the category axis; else the rows are numbered.
 QStringList categoriesFor(std::size_t rows, const QStringList& labels) {
   QStringList distinct = labels;
   if (static_cast<std::size_t>(labels.size()) == rows && distinct.removeDuplicates() == 0) return labels;

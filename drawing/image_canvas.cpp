@@ -1,5 +1,4 @@
-// Drawing into a QImage: aliased, one QPainter per call, so the image is
-// complete and readable between calls.
+// Drawing into a QImage: aliased, one QPainter per call, so the image is whole between calls.
 
 #include "drawing/image_canvas.h"
 
@@ -19,8 +18,7 @@ namespace tavro {
 
 namespace {
 
-// Far beyond any picture this canvas holds, and well inside what the
-// rasteriser handles without trouble.
+// Far beyond any picture here, and well inside what the rasteriser handles without trouble.
 constexpr double kMaxCoordinate = 1.0e6;
 
 void checkSize(int width, int height) {

@@ -23,8 +23,7 @@ class ImageCanvas : public Canvas {
 
   float scaleWidth() const override { return static_cast<float>(image_.width()); }
   float scaleHeight() const override { return static_cast<float>(image_.height()); }
-  // The pixel under (x, y). A point past an edge reads the nearest edge
-  // pixel, so sampling blocks that overhang the picture stay meaningful.
+  // The pixel under (x, y); past an edge the nearest edge pixel, for blocks that overhang the picture.
   std::int32_t point(float x, float y) const override;
 
   void cls() override;

@@ -1,6 +1,5 @@
 #pragma once
-// Packed colours (red + 256 x green + 65536 x blue) to and from Qt colours,
-// and the canvases' fill styles as Qt brush styles.
+// Packed colours (red + 256 x green + 65536 x blue) and fill styles as Qt colours and brush styles.
 
 #include <QBrush>
 #include <QColor>

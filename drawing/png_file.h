@@ -23,8 +23,7 @@ inline QByteArray encodePng(const QImage& picture) {
   return bytes;
 }
 
-// One PNG file, whole or not at all; Error(Platform) naming the file and the
-// system's reason when it cannot be written.
+// One PNG file, whole or not at all; Error(Platform) naming the file and the system's reason.
 inline void writePngFile(const QImage& picture, const QString& path) { writeFileWhole(path, encodePng(picture)); }
 
 }  // namespace tavro

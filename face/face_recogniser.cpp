@@ -1,6 +1,5 @@
-// The face database: storing faces, renewing the average and the
-// differences from them, and identifying a probe, in straight passes over
-// contiguous cells that the compiler vectorises; how sure an answer is.
+// The face database: storing faces, renewing the average and the differences from it, and identifying
+// a probe, in straight passes over contiguous cells that the compiler vectorises; how sure an answer is.
 
 #include "face/face_recogniser.h"
 

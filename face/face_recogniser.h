@@ -1,16 +1,12 @@
 #pragma once
-// The in-memory face database: one sampled grid per stored face, the average
-// face over all of them, and each face's positive difference from that
-// average. A probe is sampled and reduced the same way and matched to the
-// stored face with the smallest sum of absolute differences; the earliest
-// stored face wins ties.
+// The in-memory face database: one sampled grid per stored face, the average face over all of them,
+// and each face's positive difference from it. A probe is sampled and reduced the same way and matched
+// to the stored face with the smallest sum of absolute differences; the earliest wins ties.
 //
-// The stored faces are the only state: the average and the differences are
-// derived from them over the current imageWidth x imageHeight and NoOfFaces
-// by the first Identify after any change, all or nothing, so a renewal that
-// fails leaves nothing half-written and the next Identify tries again.
-// addFace throws what that renewal would throw. Identity is a copy of the
-// matched face: changing it never reaches the database.
+// The stored faces are the only state: the average and the differences are derived from them over the
+// current imageWidth x imageHeight and NoOfFaces by the first Identify after any change, all or nothing,
+// so a renewal that fails leaves nothing half-written and the next Identify tries again. addFace throws
+// what that renewal would throw. Identity is a copy of the matched face, never reaching the database.
 
 #include <cstddef>
 #include <cstdint>

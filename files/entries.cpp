@@ -63,8 +63,7 @@ QString absolutePath(const QString& path) {
 QString executableDirectory() {
   if (QCoreApplication::instance() == nullptr)
     throw Error(ErrorKind::ObjectNotSet, "The program directory is unknown before the application starts");
-  // The system's own link keeps the bytes of the folder's name; Qt's
-  // application folder would not.
+  // The system's own link keeps the bytes of the folder's name; Qt's application folder would not.
   std::error_code error;
   const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
   if (error) return QCoreApplication::applicationDirPath();

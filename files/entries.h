@@ -23,8 +23,7 @@ void makeFolder(const QString& path, const QString& what = QStringLiteral("folde
 // The path made absolute against the current folder and cleaned, its bytes kept.
 QString absolutePath(const QString& path);
 
-// The folder of the running executable, without a trailing separator, where
-// the face files live by default. Needs a QCoreApplication.
+// The running executable's folder (no trailing separator), the face files' default; needs a QCoreApplication.
 QString executableDirectory();
 
 // Sets an unset XDG_RUNTIME_DIR, before the application is made, to the

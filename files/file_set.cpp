@@ -25,8 +25,7 @@ struct Slot {
   char name[InterruptibleTemporary::kMaxName] = {};
 };
 
-// A FileSet holds two names per file at most (the temporary and the old
-// entry kept aside); far more than the tools write at once.
+// A FileSet holds two names per file at most (temporary, old entry): far more than the tools write at once.
 Slot table[64];
 std::atomic<int> deferring{0};
 std::atomic<int> pendingSignal{0};
@@ -48,8 +47,7 @@ extern "C" void onInterrupt(int signal) {
 
 using Lookup = int (*)(const char*, struct stat*);
 
-// The folder part and the last part of a path; no last part for one that
-// ends in "/", "." or "..".
+// The folder part and the last part of a path; none for one that ends in "/", "." or "..".
 std::pair<QByteArray, QByteArray> split(const QByteArray& path) {
   const qsizetype slash = path.lastIndexOf('/');
   const QByteArray folder = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : path.left(slash);
@@ -135,8 +133,7 @@ void FileSet::failBecause(const QByteArray& name, const QString& reason) const {
   throw Error(ErrorKind::Platform, QStringLiteral("Cannot write %1: %2").arg(path, reason).toStdString());
 }
 
-// A temporary file under a new hidden name, created exclusively and
-// registered for removal on an interrupt before a signal can come between.
+// A temporary file under a new hidden name, registered for removal on an interrupt before one can come.
 QByteArray FileSet::createTemporary(int& fd, mode_t mode, std::optional<InterruptibleTemporary>& cover) const {
   const InterruptsDeferred deferred;
   for (;;) {
@@ -147,8 +144,7 @@ QByteArray FileSet::createTemporary(int& fd, mode_t mode, std::optional<Interrup
   }
 }
 
-// The ordinary file the name holds, to be replaced, refused when the user
-// may not write it; a link under the name is replaced as it is.
+// The ordinary file the name holds, refused when the user may not write it; a link is replaced as it is.
 std::optional<struct stat> FileSet::replacedFile(const QByteArray& name) const {
   struct stat info {};
   if (!entryAt(folderFd_, name, info) || !S_ISREG(info.st_mode)) return std::nullopt;
@@ -183,9 +179,8 @@ void FileSet::add(const QString& fileName, const QByteArray& content) {
   entries_.push_back(std::move(entry));
 }
 
-// Keeps the name's old entry reachable under a hidden name: a hard link to
-// it (a link stays a link) when the file system allows, else the entry
-// itself moved aside.
+// Keeps the name's old entry under a hidden name: a hard link to it (a link stays a link) when the file
+// system allows, else the entry itself moved aside.
 void FileSet::keepOldEntry(Entry& entry) {
   struct stat info {};
   if (!entryAt(folderFd_, entry.name, info)) {
@@ -231,13 +226,11 @@ void FileSet::commit() {
   entries_.clear();
 }
 
-// Every name back as it was: the old entry where there was one, no entry
-// where there was none.
+// Every name back as it was: the old entry where there was one, no entry where there was none.
 void FileSet::rollBack() {
   for (auto entry = entries_.rbegin(); entry != entries_.rend(); ++entry) {
     if (!entry->backup.isEmpty()) {
-      // When the name still holds the old entry, the rename does nothing
-      // and the extra link goes with the unlink.
+      // When the name still holds the old entry, the rename does nothing and the unlink drops the link.
       if (::renameat(folderFd_, entry->backup.constData(), folderFd_, entry->name.constData()) == 0) {
         ::unlinkat(folderFd_, entry->backup.constData(), 0);
         entry->backup.clear();

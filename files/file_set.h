@@ -30,9 +30,8 @@ namespace tavro {
 // fixed table and calls unlinkat and _exit, all async-signal-safe.
 void removeTemporariesOnInterrupt();
 
-// One temporary name inside the folder open as folderFd, registered for
-// the life of the object; the name must stay shorter than kMaxName.
-// When the table is full the name is simply not covered.
+// A temporary name in the folder open as folderFd, registered for the object's life; shorter than
+// kMaxName. When the table is full the name is simply not covered.
 class InterruptibleTemporary {
  public:
   static constexpr int kMaxName = 40;
@@ -102,8 +101,7 @@ void writeFileWhole(const QString& path, const QByteArray& content);
 // is missing), so that the run does not create an input it will read.
 class GuardedFiles {
  public:
-  // Guards the file the path leads to, the entry under the name itself (a
-  // link), and the name in its folder.
+  // Guards the file the path leads to, the entry under the name itself (a link), and the name in its folder.
   void guard(const QString& path);
   // Whether writing `name` inside `folder` would replace or create a guarded file.
   bool isGuarded(const QString& folder, const QString& name) const;

@@ -7,8 +7,8 @@ namespace {
 constexpr char16_t kFirstRawByte = 0xDC80;  // stands for byte 0x80
 constexpr char16_t kLastRawByte = 0xDCFF;   // stands for byte 0xFF
 
-// Length of the valid UTF-8 sequence at p (at most n bytes), 0 if none:
-// no overlong forms, no surrogates, nothing beyond U+10FFFF.
+// Length of the valid UTF-8 sequence at p (at most n bytes), 0 if none: no overlong forms, no
+// surrogates, nothing beyond U+10FFFF.
 int validSequenceLength(const unsigned char* p, qsizetype n) {
   const unsigned char c = p[0];
   if (c < 0x80) return 1;

@@ -19,8 +19,7 @@ QByteArray toNativeName(const QString& name);
 // The name for messages and JSON: each raw byte shown as U+FFFD.
 QString displayName(const QString& name);
 
-// What files made from a picture are named after: its file name less the
-// last extension; a name whose only dot leads it (".png") is kept whole.
+// What files made from a picture are named after: its file name less the last extension (".png" kept whole).
 QString fileStem(const QString& path);
 
 }  // namespace tavro

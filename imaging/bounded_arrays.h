@@ -22,8 +22,7 @@ class Grid2D {
 
   Grid2D() = default;  // no cells: every access is out of range
 
-  // Bounds (0..upperX, 0..upperY), every cell set to fill. Negative bounds are
-  // out of range, as in the array declaration they come from.
+  // Bounds (0..upperX, 0..upperY), every cell fill; negative ones are out of range, as declared.
   Grid2D(int upperX, int upperY, T fill = T{}) {
     const std::int64_t cells = checkBounds(upperX, upperY);
     upperX_ = upperX;

@@ -1,8 +1,7 @@
 #pragma once
-// The integer arithmetic of the system: sizes, coordinates and counters are
-// 16-bit, running sums 32-bit, and nothing ever wraps. Every result outside
-// its type throws Error(Overflow); every float-to-integer conversion rounds to
-// nearest with ties to even unless it says floor.
+// The integer arithmetic of the system: sizes, coordinates and counters 16-bit, running sums 32-bit,
+// nothing ever wrapping. A result outside its type throws Error(Overflow); a float-to-integer
+// conversion rounds to nearest, ties to even, unless it says floor.
 
 #include <cmath>
 #include <cstdint>
@@ -15,10 +14,9 @@ namespace tavro::checked {
 // Below 2^52 in magnitude a double may have a fraction; beyond, it is whole.
 constexpr double kFractionLimit = 4503599627370496.0;
 
-// The nearest integer to v, ties to even, for |v| < kFractionLimit. Whole
-// part and rest are both exact, so the tie test is too; no library call and
-// no branch (which way a sampled value rounds is no pattern a predictor learns),
-// and nothing depends on the floating-point environment.
+// The nearest integer to v, ties to even, for |v| < kFractionLimit. Whole part and rest are exact, so the
+// tie test is too; no library call, no branch (how a sampled value rounds is no pattern a predictor
+// learns), nothing depending on the floating-point environment.
 inline std::int64_t nearestEvenInteger(double v) {
   const std::int64_t whole = static_cast<std::int64_t>(v);  // toward zero
   const double rest = v - static_cast<double>(whole);

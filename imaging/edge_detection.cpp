@@ -55,9 +55,8 @@ Window readWindow(const Grid2D<std::uint8_t>& image, int x, int y) {
   return cells;
 }
 
-// Mean absolute difference between the window and the ideal one, rounded.
-// The quotient is never exactly halfway (twice the sum is even, nine times
-// an odd number is odd), so rounding up from .5 cannot differ from ties to even.
+// Mean absolute difference between the window and the ideal one, rounded. The quotient is never halfway
+// (twice the sum is even, nine times an odd number odd), so rounding .5 up equals ties to even.
 std::int32_t patternScore(const Window& cells, const Window& ideal) {
   std::int32_t difference = 0;
   for (std::size_t n = 0; n < cells.size(); ++n) difference += std::abs(cells[n] - ideal[n]);
@@ -99,9 +98,8 @@ GridScale scaleBetween(const classImageProcessing& rawImage, std::int16_t width,
   return {scaleX, scaleY};
 }
 
-// Edge strength 0..1 of cell (x, y): the brightness steps of the matching
-// rawImage cell to its left and upper neighbours. None when that cell has no
-// left or upper neighbour.
+// Edge strength 0..1 of cell (x, y): the brightness steps of the matching rawImage cell to its left
+// and upper neighbours; none when it has no such neighbour.
 std::optional<float> edgeStrength(const classImageProcessing& rawImage, GridScale scale, int x, int y) {
   const std::int16_t rx = checked::roundToInt16(static_cast<float>(x) * scale.x);
   const std::int16_t ry = checked::roundToInt16(static_cast<float>(y) * scale.y);
@@ -113,10 +111,8 @@ std::optional<float> edgeStrength(const classImageProcessing& rawImage, GridScal
   return checked::toSingle(steps / 510.0);
 }
 
-// Both summaries visit cells 1..width-1 x 1..height-1, columns outer: each
-// visited cell leaves the traced map, and a cell with a strength gets
-// valueOf(strength) written. rawImage may be the grid written, so later
-// cells can read results already written.
+// Both summaries visit cells 1..width-1 x 1..height-1, columns outer: each leaves the traced map, and one
+// with a strength gets valueOf(strength). rawImage may be this grid: later cells read what is written.
 template <class ValueOf>
 void writeEdgeCells(Grid2D<std::uint8_t>& image, Grid2D<bool>& traced, std::int16_t width,
                     std::int16_t height, const classImageProcessing& rawImage, GridScale scale,

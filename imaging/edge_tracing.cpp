@@ -1,8 +1,7 @@
-// Edge tracing: walks from cell to cell over non-zero values, preferring the
-// strongest neighbour that keeps roughly the current heading, and cuts the
-// walk into line segments where it turns. Two searches start the traces (a
-// raster scan and a spiral probe); the segments are then chained and summed
-// into an orientation histogram of 10-degree bins.
+// Edge tracing: walks from cell to cell over non-zero values, preferring the strongest neighbour that
+// keeps roughly the current heading, cut into line segments where it turns. Two searches start the
+// traces (a raster scan, a spiral probe); the segments are chained and summed into an orientation
+// histogram of 10-degree bins.
 
 #include <algorithm>
 #include <array>
@@ -45,8 +44,7 @@ constexpr std::array<Neighbour, 8> kNeighbours = {{
     {-1, -1, 315},
 }};
 
-// Whether a step in direction code may be taken at heading h (0 = no heading
-// yet); every comparison strict, so a heading on a window's edge is outside.
+// Whether a step in direction code may be taken at heading h (0: none yet); strictly, an edge is outside.
 bool headingAccepts(std::int16_t code, float h) {
   switch (code) {
     case 0: return h > 270 || h < 90;
@@ -267,8 +265,7 @@ bool classImageProcessing::spiralProbeStep(bool reset) {
 
   const std::int16_t cellX = checked::floorToInt16(probeX_);
   const std::int16_t cellY = checked::floorToInt16(probeY_);
-  // A zero cell is never a hit, whatever the threshold: a trace cannot mark
-  // it, so a negative threshold would otherwise keep the search going forever.
+  // A zero cell is never a hit: a trace cannot mark it, so a negative threshold would search forever.
   const std::int32_t threshold = std::max<std::int32_t>(TraceEdgesThresh_, 0);
   return imageGrid_.at(cellX, cellY) > threshold && !tracedMap_.at(cellX, cellY);
 }

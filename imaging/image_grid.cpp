@@ -25,10 +25,9 @@ double samplingTerm(std::int16_t processType, std::int32_t colour) {
   }
 }
 
-// The cell of a one-point block in mode 0: round(colour / 16777215 x 255).
-// For a colour 0..0xFFFFFF that is round(colour / 65793), and colour / 65793
-// never comes within 1 / 131586 of a tie, far beyond the error of the
-// floating steps, so integer rounding gives the very same cell.
+// The cell of a one-point block in mode 0: round(colour / 16777215 x 255). For a colour 0..0xFFFFFF that
+// is round(colour / 65793), never within 1 / 131586 of a tie, far beyond the error of the floating
+// steps, so integer rounding gives the very same cell.
 std::uint8_t onePointCell(std::int32_t colour) {
   if (colour >= 0 && colour <= 0xFFFFFF) return static_cast<std::uint8_t>((colour + 32896) / 65793);
   return checked::roundToByte(samplingTerm(0, colour) * 255.0);  // the block's sum is this one term
@@ -98,8 +97,8 @@ void classImageProcessing::update(PictureSurface& canvas, std::optional<double> 
   const double area = checked::mul16(stepX, stepY);
   const bool onePoint = area == 1.0 && processType_ == 0;  // the application's sampling
 
-  // A block's first and last row are the same in every column: rounded and
-  // checked in column 0, where the first failure of a row is met, then reused.
+  // A block's rows are the same in every column: rounded and checked in column 0 (where a row's
+  // first failure is met), then reused.
   std::vector<std::pair<std::int16_t, std::int16_t>> rows;
   const int lastX = checked::lastIndex(width_);
   for (int x = 0; x <= lastX; ++x) {

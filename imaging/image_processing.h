@@ -1,12 +1,10 @@
 #pragma once
-// One picture as a small grid of 8-bit cells, with the working tables of the
-// edge toolkit: 3x3 edge patterns, edge tracing into segments, orientation
-// histograms, drawing onto a canvas and charts.
+// One picture as a small grid of 8-bit cells, with the working tables of the edge toolkit: 3x3 edge
+// patterns, edge tracing into segments, orientation histograms, drawing onto a canvas and charts.
 //
-// Grids are indexed (x, y), x the column, y the row growing downward. Every
-// 2-D array runs from 0 to an inclusive upper bound (width, height), so each
-// holds one spare column and row beyond the cells sampling fills. Every
-// failure is a thrown tavro::Error; nothing written before it is undone.
+// Grids are indexed (x, y), x the column, y the row growing downward. Every 2-D array runs from 0 to
+// an inclusive upper bound (width, height), one spare column and row beyond the cells sampling fills.
+// Every failure is a thrown tavro::Error; nothing written before it is undone.
 
 #include <array>
 #include <cstdint>
@@ -20,10 +18,8 @@
 
 namespace tavro {
 
-// The 3x3 edge patterns that edge detection compares windows against.
-// Positions 0..8 are the window's cells row by row (position 3 x row + column,
-// rows in grid y order); a 1 stands for the full cell value 255. Position 9 is
-// the class code.
+// The 3x3 edge patterns edge detection compares windows against: positions 0..8 the window's cells row
+// by row (3 x row + column, rows in grid y order), a 1 standing for the full cell 255; 9 the class code.
 using EdgePattern = std::array<std::int16_t, 10>;
 
 enum EdgeClass : std::uint8_t {
@@ -38,10 +34,8 @@ enum EdgeClass : std::uint8_t {
 constexpr int kEdgePatternSlots = 15;     // slots 0..14
 constexpr int kStandardEdgePatterns = 14; // slots 0..13 hold the standard set
 
-// The standard set, in slot order: the earlier slot wins a tie. One rule per
-// class: a one-cell line in each position for horizontal and vertical; the
-// full diagonal, then its two half diagonals (the one nearer the top first);
-// the X before the plus for the cross.
+// The standard set, in slot order (the earlier slot wins a tie): a one-cell line in each position for
+// horizontal and vertical; the full diagonal, then its two halves (the upper first); the X, then the plus.
 inline constexpr std::array<EdgePattern, kStandardEdgePatterns> kStandardEdgePatternSet = {{
     {1, 1, 1, 0, 0, 0, 0, 0, 0, kHorizontal},
     {0, 0, 0, 1, 1, 1, 0, 0, 0, kHorizontal},
@@ -163,8 +157,7 @@ class classImageProcessing {
   Grid2D<float> edgeTraces_;         // (0..5, 0..200), fixed from creation
   std::int16_t noOfEdgeTraces_ = 0;
   float traceHeading_ = 0.0f;
-  // Every cell set in traceVisited_ is listed here (possibly with stale
-  // entries that are false again); reused, so tracing rarely allocates.
+  // Every cell set in traceVisited_ (and stale ones false again); reused, so tracing rarely allocates.
   std::vector<std::pair<std::int16_t, std::int16_t>> traceVisitedCells_;
 
   // The project's own tests set hand-made tables and reach the private steps.

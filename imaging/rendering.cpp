@@ -1,7 +1,5 @@
-// Drawing a grid object onto a canvas: the grid itself, the cells covered by
-// edge tracing, the segment chain and the edge class map. Every drawing
-// stretches its map over the canvas's whole drawing area. The edge class
-// counts and the orientation histogram go onto a chart instead.
+// Drawing a grid object onto a canvas, each map stretched over the whole drawing area: the grid, the
+// cells edge tracing covered, the segment chain, the edge class map; and the histograms onto a chart.
 
 #include <algorithm>
 
@@ -19,9 +17,8 @@ constexpr std::int16_t kBarChartStyle = 7;
 constexpr std::int16_t kEdgeClassRows = 5;
 constexpr std::int16_t kAngleBinRows = 18;
 
-// Where column (or row) `index` of a map of `cells` columns starts on a
-// canvas side `extent` units long: the quotient in double precision, the
-// product stored as a 32-bit float.
+// Where column (or row) `index` of `cells` starts on a canvas side `extent` long: the quotient in
+// double precision, the product stored as a 32-bit float.
 float mapToCanvas(std::int32_t index, std::int16_t cells, float extent) {
   if (cells == 0) throw Error(ErrorKind::DivisionByZero);
   return checked::toSingle(static_cast<double>(index) / cells * static_cast<double>(extent));
