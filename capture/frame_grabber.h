@@ -15,7 +15,8 @@
 
 namespace tavro {
 
-// Takes every frame the grabber delivers, in order (a recording); on the grabbing thread, never blocking.
+// Takes every frame the grabber delivers, in order, as a recording does; called on the grabbing thread,
+// it must not block.
 class FrameSink {
  public:
   virtual ~FrameSink() = default;

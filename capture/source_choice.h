@@ -15,7 +15,8 @@
 
 namespace tavro {
 
-// The control's 2400 x 1800-twip area at 15 twips a pixel: every source's frames, seen whole in a box.
+// Every source's frame size: the control's 2400 x 1800-twip area at 15 twips a pixel, so that a snapshot
+// is seen whole in PIC_DISPLAY or a face box.
 inline const cv::Size kControlPictureSize{160, 120};
 
 // Called on the grabbing thread only, so open() and read() may block.
