@@ -22,9 +22,8 @@
 
 namespace tavro {
 
-// The pictures the boxes hold before anything is loaded into them: a plain
-// slate grey, neutral for sampling, and unlike any real snapshot.
-// How a box showing either placeholder is described to screen readers.
+// The pictures the boxes hold before anything is loaded: a plain slate grey, neutral for sampling and
+// unlike any real snapshot, described to screen readers as below.
 inline const QString kPlaceholderDescription = QStringLiteral("placeholder picture");
 
 inline QImage plainPlaceholder(int width, int height) {
