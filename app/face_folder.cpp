@@ -8,7 +8,6 @@
 #include "build_info.h"
 #include "files/entries.h"
 #include "files/native_names.h"
-#include "files/program_directory.h"
 
 namespace tavro {
 

@@ -15,8 +15,8 @@
 #include "app/window_command_line.h"
 #include "build_info.h"
 #include "capture/frame_grabber.h"
+#include "files/entries.h"
 #include "files/native_names.h"
-#include "files/runtime_folder.h"
 #include "platform/standard_output.h"
 
 int main(int argc, char* argv[]) {

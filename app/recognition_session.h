@@ -17,7 +17,6 @@
 #include "app/file_stamp.h"
 #include "app/training_run.h"
 #include "face/face_recogniser.h"
-#include "face/match_certainty.h"
 #include "widgets/message_box.h"
 #include "widgets/picture_box_model.h"
 

@@ -11,7 +11,7 @@
 #include "app/control_look.h"
 #include "app/face_folder.h"
 #include "capture/ez_vid_cap.h"
-#include "widgets/placeholder_pictures.h"
+#include "widgets/picture_box_model.h"
 
 namespace tavro {
 

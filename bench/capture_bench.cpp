@@ -17,7 +17,7 @@
 #include <opencv2/videoio.hpp>
 
 #include "capture/ez_vid_cap.h"
-#include "capture/test_picture_source.h"
+#include "capture/source_choice.h"
 
 namespace {
 

@@ -17,7 +17,6 @@
 
 #include "bench/in_memory_face_surface.h"
 #include "face/face_recogniser.h"
-#include "face/match_certainty.h"
 
 #if defined(TAVRO_BENCH_OPENCV_FACE)
 #include <opencv2/core/utility.hpp>

@@ -1,5 +1,6 @@
 #include "capture/capture_session.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <condition_variable>
 #include <cstdio>
@@ -7,11 +8,7 @@
 #include <thread>
 #include <vector>
 
-#include "capture/capture_path.h"
-#include "capture/hidden_recordings.h"
-#include "capture/snapshot_writer.h"
 #include "files/entries.h"
-#include "files/native_names.h"
 #include "platform/errors.h"
 
 namespace tavro {
@@ -34,8 +31,7 @@ CaptureSession::CaptureSession(SourceFactory makeSource, FrameCallback onFrame, 
   finishing_->onFinished = std::move(onRecordingFinished);
 }
 
-// A disk that stalls may hold a recording's finishing for long: after the
-// wait its thread is left to end alone, and its file to a later recording.
+// A stalled disk may hold a finishing long: after the wait its thread ends alone, its file left to a later one.
 CaptureSession::~CaptureSession() {
   stopRecording();
   std::unique_lock lock(finishing_->mutex);
@@ -59,38 +55,15 @@ void CaptureSession::setPreviewOn(bool on) {
   if (on) start();
 }
 
-bool CaptureSession::needsSource() const { return previewOn_ || recorder_ != nullptr; }
-
-void CaptureSession::releaseIfUnneeded() {
-  if (!needsSource()) grabber_.reset();
-}
-
-NumberedFrame CaptureSession::latestFrame() const { return grabber_ ? grabber_->latestFrame() : NumberedFrame{}; }
-
-std::string CaptureSession::status() const { return grabber_ ? grabber_->status() : std::string(); }
-
-bool CaptureSession::usingTestPicture() const { return grabber_ && grabber_->usingTestPicture(); }
-
-double CaptureSession::framesPerSecond() const { return grabber_ ? grabber_->framesPerSecond() : 0.0; }
-
-void CaptureSession::writeFrameFile(const QString& path) { writeFrame(path, false); }
-
-bool CaptureSession::writeCameraFrameFile(const QString& path) { return writeFrame(path, true); }
-
 bool CaptureSession::writeFrame(const QString& path, bool cameraOnly) {
   requireOrdinaryFileTarget(path, "picture file");
-  // The recording takes this name when it ends, which would silently
-  // replace the picture: refuse now instead.
-  if (isBeingRecorded(path))
-    throw Error(ErrorKind::Platform, ("Cannot write the picture file " + displayName(path) +
-                                      ": a recording to that file is running").toStdString());
+  // The recording takes this name when it ends, silently replacing the picture: refuse now.
+  if (isBeingRecorded(path)) throw targetError(path, "picture file", "a recording to that file is running");
   const NumberedFrame latest = waitForFrame(true);
   if (cameraOnly && latest.standIn) return false;
   writeSnapshot(latest.frame, path);
   return true;
 }
-
-void CaptureSession::setRecordFileName(const QString& path) { recordFileName_ = path; }
 
 QStringList CaptureSession::startRecording() {
   if (recorder_) {
@@ -102,8 +75,7 @@ QStringList CaptureSession::startRecording() {
   const QString target = recordingFileName(recordFileName_);
   requireOrdinaryFileTarget(target, "recording file");
   if (isBeingRecorded(target))
-    throw Error(ErrorKind::Platform, ("Cannot write the recording file " + displayName(target) +
-                                      ": the recording to that file is still being finished").toStdString());
+    throw targetError(target, "recording file", "the recording to that file is still being finished");
   QString folder = absolutePath(target);
   folder.truncate(std::max<qsizetype>(folder.lastIndexOf(u'/'), 1));
   const QStringList kept = keepUnfinishedRecordings(folder);
@@ -131,18 +103,13 @@ void CaptureSession::stopRecording() {
   }).detach();
 }
 
-bool CaptureSession::isRecording() const { return recorder_ && !recorder_->failed(); }
-
-bool CaptureSession::hasStoppedRecording() const { return recorder_ && recorder_->failed(); }
-
 bool CaptureSession::isFinishingRecording() const {
   std::lock_guard lock(finishing_->mutex);
   return !finishing_->recorders.empty();
 }
 
-// The camera gets its opening time plus a little for the first frame, and
-// a snapshot the time a camera's picture may take to settle; empty when
-// none came, which the writers report naming their file.
+// The camera gets its opening time and a little for the first frame, a snapshot the time to settle too;
+// empty when none came, which the writers report naming their file.
 NumberedFrame CaptureSession::waitForFrame(bool settled) {
   start();
   const auto wait = options_.grabber.openTimeout + options_.firstFrameWait;
@@ -155,10 +122,7 @@ bool CaptureSession::isBeingRecorded(const QString& path) const {
   if (!file) return false;
   if (recorder_ && recorder_->target() == *file) return true;
   std::lock_guard lock(finishing_->mutex);
-  for (const auto& recorder : finishing_->recorders) {
-    if (recorder->target() == *file) return true;
-  }
-  return false;
+  return std::ranges::any_of(finishing_->recorders, [&](const auto& recorder) { return recorder->target() == *file; });
 }
 
 }  // namespace tavro

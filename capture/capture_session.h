@@ -1,15 +1,12 @@
 #pragma once
 // Everything the capture control does apart from drawing: the source opened
-// on first need and let go when neither the preview nor a recording needs
-// it, the latest frame, snapshots and the one recording. Called on the UI
-// thread; the grabbing, the writing and the finishing of a recording run on
-// worker threads, so a stalled disk never holds the caller up.
+// on first need and let go when nothing needs it, the latest frame, snapshots
+// and the one recording. Called on the UI thread; grabbing, writing and
+// finishing run on worker threads, so a stalled disk never holds it up.
 
 #include <chrono>
-#include <cstdint>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <string>
 
 #include <QString>
@@ -25,8 +22,7 @@ namespace tavro {
 struct CaptureOptions {
   GrabberOptions grabber;
   RecorderOptions recorder;
-  // How long a snapshot or a recording waits for the first frame, beyond
-  // the time the camera gets to open.
+  // How long a snapshot or a recording waits for the first frame, beyond opening.
   std::chrono::milliseconds firstFrameWait{2000};
   // How long closing waits for recordings still being finished.
   std::chrono::milliseconds finishWait{10000};
@@ -39,55 +35,47 @@ class CaptureSession {
   using FinishCallback = std::function<void(const RecordingSummary& summary)>;
   using SourceFactory = std::function<SourceChoice()>;
 
-  // makeSource is asked each time a source is opened. onFrame runs on the
-  // grabbing thread after each frame, onRecordingFailed on a worker thread
-  // when a recording stops by itself, onRecordingFinished on the thread
-  // that finished a recording, never once the session is gone.
+  // makeSource is asked at each opening. onFrame runs on the grabbing thread
+  // after each frame, onRecordingFailed on a worker thread when a recording
+  // stops by itself, onRecordingFinished on the thread that finished one;
+  // none once the session is gone.
   CaptureSession(SourceFactory makeSource, FrameCallback onFrame, FailureCallback onRecordingFailed,
                  FinishCallback onRecordingFinished, CaptureOptions options = {});
-  // Finishes a running recording and waits up to finishWait for every
-  // recording being finished; of each one still unfinished then, standard
-  // error tells where its frames are. Stops grabbing.
+  // Finishes a running recording, waits up to finishWait for those being finished (standard error
+  // tells where any still unfinished keep their frames) and stops grabbing.
   ~CaptureSession();
-  CaptureSession(const CaptureSession&) = delete;
-  CaptureSession& operator=(const CaptureSession&) = delete;
 
   // Opens the source and starts grabbing, unless it runs already.
   void start();
   bool started() const { return grabber_ != nullptr; }
   // The preview needs the source while it is on; switching it on starts it.
   void setPreviewOn(bool on);
-  // The preview or a recording (running, or stopped by itself and not yet
-  // finished) needs the source.
-  bool needsSource() const;
+  // The preview or a recording (running, or stopped and not yet finished).
+  bool needsSource() const { return previewOn_ || recorder_ != nullptr; }
   // Stops grabbing, closing the camera, unless something needs the source.
-  void releaseIfUnneeded();
-  NumberedFrame latestFrame() const;
+  void releaseIfUnneeded() {
+    if (!needsSource()) grabber_.reset();
+  }
+  NumberedFrame latestFrame() const { return grabber_ ? grabber_->latestFrame() : NumberedFrame{}; }
   // "" before start.
-  std::string status() const;
-  bool usingTestPicture() const;
-  double framesPerSecond() const;
+  std::string status() const { return grabber_ ? grabber_->status() : std::string(); }
+  bool usingTestPicture() const { return grabber_ && grabber_->usingTestPicture(); }
 
   // Paths as the system takes them. Failures throw Error(Platform).
-  void writeFrameFile(const QString& path);
-  // Writes nothing and returns false when the frame is the test picture
-  // standing in for a camera.
-  bool writeCameraFrameFile(const QString& path);
-  void setRecordFileName(const QString& path);
+  void writeFrameFile(const QString& path) { writeFrame(path, false); }
+  // Writes nothing and returns false when the test picture stands in for a camera.
+  bool writeCameraFrameFile(const QString& path) { return writeFrame(path, true); }
+  void setRecordFileName(const QString& path) { recordFileName_ = path; }
   QString recordingFile() const { return recordingFileName(recordFileName_); }
-  // Starts recording into the record file name, ".avi" added unless it ends
-  // so. Does nothing while a recording runs; one that stopped by itself is
-  // finished instead. Returns a line for each unfinished recording of an
-  // earlier run found in that folder and kept.
+  // Starts recording into recordingFile() (while one runs: nothing, or finishing one that stopped by
+  // itself). Returns a line for each unfinished recording of an earlier run found there and kept.
   QStringList startRecording();
-  // Hands the running recording to a thread that finishes it, and returns;
-  // onRecordingFinished tells the outcome. Does nothing when none runs.
+  // Hands a running recording to a thread that finishes it; onRecordingFinished tells the outcome.
   void stopRecording();
   // True from startRecording until stopRecording, unless it stopped by itself.
-  bool isRecording() const;
+  bool isRecording() const { return recorder_ && !recorder_->failed(); }
   // A recording that stopped by itself and is not finished yet.
-  bool hasStoppedRecording() const;
-  // Recordings being finished.
+  bool hasStoppedRecording() const { return recorder_ && recorder_->failed(); }
   bool isFinishingRecording() const;
 
  private:

@@ -6,15 +6,21 @@
 #include <condition_variable>
 #include <future>
 #include <mutex>
+#include <optional>
 #include <utility>
-
-#include "capture/test_picture_source.h"
 
 namespace tavro {
 
 namespace {
 
 std::atomic<int> threadsLeftRunning{0};
+
+// What read gives of the shared part, under its lock.
+template <class Shared, class Read>
+auto underLock(Shared& shared, Read read) {
+  std::lock_guard lock(shared.mutex);
+  return read(shared);
+}
 
 }  // namespace
 
@@ -45,23 +51,128 @@ struct FrameGrabber::Shared {
   bool leftAlone = false;
 };
 
-// Runs on the grabbing thread and owns the source; the owner reaches it only
-// through the shared part.
+// Runs on the grabbing thread and owns the source; the owner reaches it only through the shared part.
 class FrameGrabber::Loop {
  public:
   Loop(std::shared_ptr<Shared> shared, SourceChoice choice) : shared_(std::move(shared)), choice_(std::move(choice)) {}
-  void run();
+
+  void run() {
+    if (choice_.preferred) {
+      std::shared_ptr<FrameSource> camera = std::move(choice_.preferred);
+      const std::string name = camera->description();
+      const std::optional<bool> opened = openWithinTimeout(camera);  // none: no answer in time
+      if (opened == true) useSource(camera, name, false);
+      else useTestPicture(name + (opened ? " not available: test picture" : " did not answer: test picture"));
+    } else {
+      useTestPicture(choice_.fallbackNote);
+    }
+
+    int failedReads = 0;
+    while (!shared_->stopping) {
+      cv::Mat frame;
+      bool delivered = false;
+      try {
+        delivered = source_->read(frame) && !frame.empty();
+      } catch (...) {
+        delivered = false;  // a source that throws is as good as gone
+      }
+      if (delivered) {
+        failedReads = 0;
+        publish(frame);
+      } else if (++failedReads >= shared_->options.failedReadsBeforeLost) {
+        failedReads = 0;
+        reportLost();
+      }
+    }
+    end();
+  }
 
  private:
-  enum class OpenOutcome { Opened, Failed, TimedOut };
+  // Opening a camera can block long in the driver: it runs on a thread of its own, left to finish alone
+  // when it takes too long, owning what it touches and closing a camera given up on once it opens.
+  std::optional<bool> openWithinTimeout(std::shared_ptr<FrameSource> source) const {
+    auto outcome = std::make_shared<std::promise<bool>>();
+    std::future<bool> opened = outcome->get_future();
+    ++threadsLeftRunning;
+    std::thread([source = std::move(source), outcome = std::move(outcome)]() mutable {
+      try {
+        outcome->set_value(source->open());
+      } catch (...) {
+        outcome->set_value(false);
+      }
+      source.reset();
+      --threadsLeftRunning;
+    }).detach();
 
-  OpenOutcome openWithinTimeout(std::shared_ptr<FrameSource> source) const;
-  void useTestPicture(std::string status);
-  void useSource(std::shared_ptr<FrameSource> source, std::string status, bool testPicture);
-  void publish(const cv::Mat& frame);
-  void settle(double brightness, std::chrono::steady_clock::time_point arrived);
-  void reportLost();
-  void end();
+    const auto deadline = std::chrono::steady_clock::now() + shared_->options.openTimeout;
+    while (opened.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready) {
+      if (shared_->stopping || std::chrono::steady_clock::now() >= deadline) return std::nullopt;
+    }
+    return opened.get();
+  }
+
+  void useTestPicture(std::string status) {
+    auto picture = std::make_shared<TestPictureSource>();
+    picture->open();
+    useSource(std::move(picture), std::move(status), true);
+  }
+
+  void useSource(std::shared_ptr<FrameSource> source, std::string status, bool testPicture) {
+    const double rate = source->framesPerSecond();
+    source_ = std::move(source);
+    std::lock_guard lock(shared_->mutex);
+    shared_->rate = rate;
+    shared_->status = std::move(status);
+    shared_->testPicture = testPicture;
+    shared_->settled = false;
+    shared_->lastBrightness = -1;
+  }
+
+  // The callback runs under the lock, so it never runs once the owner is gone.
+  void publish(const cv::Mat& frame) {
+    const auto arrived = shared_->options.clock();
+    const cv::Scalar mean = cv::mean(frame);
+    const double brightness = (mean[0] + mean[1] + mean[2]) / frame.channels();
+    std::lock_guard lock(shared_->mutex);
+    settle(brightness, arrived);
+    const bool standIn = shared_->testPicture && !shared_->testPictureAskedFor;
+    shared_->latest = {frame, shared_->latest.number + 1, arrived, standIn};
+    if (shared_->sink) shared_->sink->push(frame, arrived);
+    shared_->changed.notify_all();
+    if (shared_->onFrame) shared_->onFrame();
+  }
+
+  // Settled once two frames in a row are about as bright, or the time is up.
+  void settle(double brightness, std::chrono::steady_clock::time_point arrived) {
+    const double last = std::exchange(shared_->lastBrightness, brightness);
+    if (shared_->settled) return;
+    if (last < 0) {
+      shared_->firstArrival = arrived;
+      return;
+    }
+    shared_->settled = std::abs(brightness - last) < shared_->options.settledChange * std::max(brightness, last) ||
+                       brightness == last || arrived - shared_->firstArrival >= shared_->options.settleTime;
+  }
+
+  // A recording cannot carry on with another source: it is told and let go.
+  void reportLost() {
+    {
+      std::lock_guard lock(shared_->mutex);
+      if (shared_->sink) shared_->sink->sourceLost("the camera stopped delivering frames");
+      shared_->sink = nullptr;
+    }
+    useTestPicture("Camera lost: test picture");
+  }
+
+  // The camera closes before the owner hears the thread ended; one left alone frees its frames first.
+  void end() {
+    source_.reset();
+    std::lock_guard lock(shared_->mutex);
+    shared_->ended = true;
+    shared_->latest = {};
+    if (shared_->leftAlone) --threadsLeftRunning;
+    shared_->changed.notify_all();
+  }
 
   std::shared_ptr<Shared> shared_;
   SourceChoice choice_;
@@ -73,8 +184,7 @@ FrameGrabber::FrameGrabber(SourceChoice choice, std::function<void()> onFrame, G
   thread_ = std::thread([loop = Loop(shared_, std::move(choice))]() mutable { loop.run(); });
 }
 
-// A read blocked in the driver may never return: after a short wait the
-// thread is left to end alone, told to stop and cut off from the owner.
+// A read blocked in the driver may never return: after a short wait the thread, told to stop and cut off, ends alone.
 FrameGrabber::~FrameGrabber() {
   std::unique_lock lock(shared_->mutex);
   shared_->stopping = true;
@@ -91,10 +201,7 @@ FrameGrabber::~FrameGrabber() {
   thread_.detach();
 }
 
-NumberedFrame FrameGrabber::latestFrame() const {
-  std::lock_guard lock(shared_->mutex);
-  return shared_->latest;
-}
+NumberedFrame FrameGrabber::latestFrame() const { return underLock(*shared_, [](auto& s) { return s.latest; }); }
 
 NumberedFrame FrameGrabber::waitForFrame(std::chrono::milliseconds timeout, bool settled) const {
   std::unique_lock lock(shared_->mutex);
@@ -105,24 +212,14 @@ NumberedFrame FrameGrabber::waitForFrame(std::chrono::milliseconds timeout, bool
 }
 
 std::uint64_t FrameGrabber::frameCount() const {
-  std::lock_guard lock(shared_->mutex);
-  return shared_->latest.number;
+  return underLock(*shared_, [](auto& s) { return s.latest.number; });
 }
 
-double FrameGrabber::framesPerSecond() const {
-  std::lock_guard lock(shared_->mutex);
-  return shared_->rate;
-}
+double FrameGrabber::framesPerSecond() const { return underLock(*shared_, [](auto& s) { return s.rate; }); }
 
-std::string FrameGrabber::status() const {
-  std::lock_guard lock(shared_->mutex);
-  return shared_->status;
-}
+std::string FrameGrabber::status() const { return underLock(*shared_, [](auto& s) { return s.status; }); }
 
-bool FrameGrabber::usingTestPicture() const {
-  std::lock_guard lock(shared_->mutex);
-  return shared_->testPicture;
-}
+bool FrameGrabber::usingTestPicture() const { return underLock(*shared_, [](auto& s) { return s.testPicture; }); }
 
 void FrameGrabber::attachSink(FrameSink& sink) {
   std::lock_guard lock(shared_->mutex);
@@ -130,132 +227,6 @@ void FrameGrabber::attachSink(FrameSink& sink) {
   if (!shared_->latest.frame.empty()) sink.push(shared_->latest.frame, shared_->latest.arrived);
 }
 
-void FrameGrabber::detachSink() {
-  std::lock_guard lock(shared_->mutex);
-  shared_->sink = nullptr;
-}
-
-void FrameGrabber::Loop::run() {
-  if (choice_.preferred) {
-    std::shared_ptr<FrameSource> camera = std::move(choice_.preferred);
-    const std::string name = camera->description();
-    switch (openWithinTimeout(camera)) {
-      case OpenOutcome::Opened: useSource(camera, name, false); break;
-      case OpenOutcome::Failed: useTestPicture(name + " not available: test picture"); break;
-      case OpenOutcome::TimedOut: useTestPicture(name + " did not answer: test picture"); break;
-    }
-  } else {
-    useTestPicture(choice_.fallbackNote);
-  }
-
-  int failedReads = 0;
-  while (!shared_->stopping) {
-    cv::Mat frame;
-    bool delivered = false;
-    try {
-      delivered = source_->read(frame) && !frame.empty();
-    } catch (...) {
-      delivered = false;  // a source that throws is as good as gone
-    }
-    if (delivered) {
-      failedReads = 0;
-      publish(frame);
-    } else if (++failedReads >= shared_->options.failedReadsBeforeLost) {
-      failedReads = 0;
-      reportLost();
-    }
-  }
-  end();
-}
-
-// Opening a camera can block for long inside the driver; it runs on a thread
-// of its own that is left to finish alone when it takes too long. It owns
-// what it touches, and closes a camera given up on when its open returns.
-FrameGrabber::Loop::OpenOutcome FrameGrabber::Loop::openWithinTimeout(std::shared_ptr<FrameSource> source) const {
-  auto outcome = std::make_shared<std::promise<bool>>();
-  std::future<bool> opened = outcome->get_future();
-  ++threadsLeftRunning;
-  std::thread([source = std::move(source), outcome = std::move(outcome)]() mutable {
-    bool ok = false;
-    try {
-      ok = source->open();
-    } catch (...) {
-      ok = false;
-    }
-    outcome->set_value(ok);
-    source.reset();
-    --threadsLeftRunning;
-  }).detach();
-
-  const auto deadline = std::chrono::steady_clock::now() + shared_->options.openTimeout;
-  while (opened.wait_for(std::chrono::milliseconds(20)) != std::future_status::ready) {
-    if (shared_->stopping || std::chrono::steady_clock::now() >= deadline) return OpenOutcome::TimedOut;
-  }
-  return opened.get() ? OpenOutcome::Opened : OpenOutcome::Failed;
-}
-
-void FrameGrabber::Loop::useTestPicture(std::string status) {
-  auto picture = std::make_shared<TestPictureSource>();
-  picture->open();
-  useSource(std::move(picture), std::move(status), true);
-}
-
-void FrameGrabber::Loop::useSource(std::shared_ptr<FrameSource> source, std::string status, bool testPicture) {
-  const double rate = source->framesPerSecond();
-  source_ = std::move(source);
-  std::lock_guard lock(shared_->mutex);
-  shared_->rate = rate;
-  shared_->status = std::move(status);
-  shared_->testPicture = testPicture;
-  shared_->settled = false;
-  shared_->lastBrightness = -1;
-}
-
-// The callback runs under the lock, so it never runs once the owner is gone.
-void FrameGrabber::Loop::publish(const cv::Mat& frame) {
-  const auto arrived = shared_->options.clock();
-  const cv::Scalar mean = cv::mean(frame);
-  const double brightness = (mean[0] + mean[1] + mean[2]) / frame.channels();
-  std::lock_guard lock(shared_->mutex);
-  settle(brightness, arrived);
-  const bool standIn = shared_->testPicture && !shared_->testPictureAskedFor;
-  shared_->latest = {frame, shared_->latest.number + 1, arrived, standIn};
-  if (shared_->sink) shared_->sink->push(frame, arrived);
-  shared_->changed.notify_all();
-  if (shared_->onFrame) shared_->onFrame();
-}
-
-// Settled once two frames in a row are about as bright, or the time is up.
-void FrameGrabber::Loop::settle(double brightness, std::chrono::steady_clock::time_point arrived) {
-  const double last = std::exchange(shared_->lastBrightness, brightness);
-  if (shared_->settled) return;
-  if (last < 0) {
-    shared_->firstArrival = arrived;
-    return;
-  }
-  shared_->settled = std::abs(brightness - last) < shared_->options.settledChange * std::max(brightness, last) ||
-                     brightness == last || arrived - shared_->firstArrival >= shared_->options.settleTime;
-}
-
-// A recording cannot carry on with another source: it is told and let go.
-void FrameGrabber::Loop::reportLost() {
-  {
-    std::lock_guard lock(shared_->mutex);
-    if (shared_->sink) shared_->sink->sourceLost("the camera stopped delivering frames");
-    shared_->sink = nullptr;
-  }
-  useTestPicture("Camera lost: test picture");
-}
-
-// The camera is closed before the owner hears that the thread has ended; a
-// thread left alone frees its frames before it stops counting as running.
-void FrameGrabber::Loop::end() {
-  source_.reset();
-  std::lock_guard lock(shared_->mutex);
-  shared_->ended = true;
-  shared_->latest = {};
-  if (shared_->leftAlone) --threadsLeftRunning;
-  shared_->changed.notify_all();
-}
+void FrameGrabber::detachSink() { underLock(*shared_, [](auto& s) { s.sink = nullptr; }); }
 
 }  // namespace tavro

@@ -1,21 +1,26 @@
 #include "capture/video_recorder.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <limits>
 #include <vector>
 
+#include <QRandomGenerator>
+#include <QScopeGuard>
+#include <QtEndian>
 #include <opencv2/imgcodecs.hpp>
 #include <opencv2/imgproc.hpp>
 
-#include "capture/hidden_recordings.h"
 #include "files/entries.h"
 #include "files/native_names.h"
 #include "platform/errors.h"
@@ -24,16 +29,44 @@ namespace tavro {
 
 namespace {
 
+// Where the fixed parts of the headers lie (see the layout at AviWriter).
+constexpr std::uint64_t kRiffSize = 4;
+constexpr std::uint64_t kTimePerFrame = 32;  // microseconds, in avih
+constexpr std::uint64_t kTotalFrames = 48;
+constexpr std::uint64_t kScale = 128;  // in strh, then rate, start and length
+constexpr std::uint64_t kJunk = 212;
+constexpr std::uint32_t kRateScale = 1000;  // rates to a thousandth of a frame a second
+constexpr std::uint32_t kHasIndex = 0x10;
+constexpr std::uint32_t kKeyFrame = 0x10;
+constexpr std::uint32_t kIndexEntry = 16;
+// Freed bytes only become room by whole blocks of the file system.
+constexpr std::uint64_t kBlockSlack = 8192;
+const QByteArray kNameMark = "tavro-cam recording to: ";
+
+struct Bytes {
+  QByteArray data;
+  Bytes& id(const char* fourcc) { data.append(fourcc, 4); return *this; }
+  Bytes& u32(std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) data.append(char(value >> (8 * i) & 0xFF));
+    return *this;
+  }
+  Bytes& u16(std::uint16_t value) { data.append(char(value & 0xFF)).append(char(value >> 8)); return *this; }
+};
+
+std::uint32_t readU32(const QByteArray& bytes, qsizetype at) {
+  return qFromLittleEndian<quint32>(bytes.constData() + at);
+}
+
+// No room left: the disk, a quota, a file-size limit or the AVI's own 4 GiB.
+bool isOutOfRoom(int error) { return error == ENOSPC || error == EDQUOT || error == EFBIG; }
+
+std::uint32_t rateOf(double framesPerSecond) { return std::uint32_t(std::llround(framesPerSecond * kRateScale)); }
+
 constexpr int kJpegQuality = 90;
-// A measured rate this close to the source's own is timing noise: the
-// source's rate stays.
+// A measured rate this close to the source's own is timing noise.
 constexpr double kRateTolerance = 0.01;
 // How long the program's end waits for recordings still being finished.
 constexpr auto kExitWait = std::chrono::seconds(10);
-
-Error recordingError(const QString& target, const QString& reason) {
-  return Error(ErrorKind::Platform, ("Cannot write the recording file " + displayName(target) + ": " + reason).toStdString());
-}
 
 std::string reasonFor(int error) {
   switch (error) {
@@ -44,16 +77,270 @@ std::string reasonFor(int error) {
   }
 }
 
-std::string shown(const QByteArray& native) { return displayName(fromNativeName(native)).toStdString(); }
-
 std::string secondsText(double seconds) {
   char text[32];
   std::snprintf(text, sizeof text, "%.1f", seconds);
   return text;
 }
 
-// Every recorder alive, so that exit() called from anywhere still finishes
-// their files. Never destroyed: the exit handler runs among the teardown.
+}  // namespace
+
+int FileBytes::writeAt(std::uint64_t offset, const QByteArray& bytes) {
+  for (qsizetype done = 0; done < bytes.size();) {
+    const ssize_t n = ::pwrite(fd_, bytes.constData() + done, std::size_t(bytes.size() - done), off_t(offset + done));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return n < 0 ? errno : ENOSPC;
+    done += n;
+  }
+  return 0;
+}
+
+QByteArray FileBytes::readAt(std::uint64_t offset, std::uint32_t size) const {
+  QByteArray bytes(qsizetype(size), '\0');
+  ssize_t n = 0;
+  do n = ::pread(fd_, bytes.data(), size, off_t(offset));
+  while (n < 0 && errno == EINTR);
+  bytes.truncate(n > 0 ? qsizetype(n) : 0);
+  return bytes;
+}
+
+int FileBytes::truncate(std::uint64_t size) { return ::ftruncate(fd_, off_t(size)) == 0 ? 0 : errno; }
+
+std::uint64_t FileBytes::size() const {
+  struct stat info {};
+  return ::fstat(fd_, &info) == 0 ? std::uint64_t(info.st_size) : 0;
+}
+
+// MJPG video in an AVI file, every write checked: a full disk or a size limit
+// is noticed at the frame it hits, and the file still ends as a playable video
+// of the frames before it. The layout, every number 32-bit little-endian:
+//   RIFF 'AVI '
+//     LIST 'hdrl': avih, LIST 'strl' (strh, strf), JUNK (the name recorded to)
+//     LIST 'movi': one '00dc' chunk of JPEG data per frame
+//     idx1: where each frame lies, written when the video is finished
+// Each frame reaches the file as it is added, so a program killed while
+// recording leaves every frame before; reopen() reads it back to finish it.
+class AviWriter {
+ public:
+  explicit AviWriter(FileBytes& file) : file_(&file) {}
+
+  // Headers for frames of this size and rate, recorded for the file `name`, into an empty file: 0 or an errno.
+  int start(cv::Size size, double framesPerSecond, const QByteArray& name) {
+    QByteArray junk = kNameMark + name + '\0';
+    if (junk.size() % 2 != 0) junk.append('\0');
+    const auto width = std::uint32_t(size.width);
+    const auto height = std::uint32_t(size.height);
+    Bytes header;
+    header.id("RIFF").u32(0).id("AVI ").id("LIST").u32(200 + std::uint32_t(junk.size())).id("hdrl");
+    header.id("avih").u32(56).u32(std::uint32_t(std::llround(1e6 / framesPerSecond))).u32(0).u32(0).u32(kHasIndex);
+    header.u32(0).u32(0).u32(1).u32(0).u32(width).u32(height).u32(0).u32(0).u32(0).u32(0);
+    header.id("LIST").u32(116).id("strl").id("strh").u32(56).id("vids").id("MJPG").u32(0).u32(0).u32(0);
+    header.u32(kRateScale).u32(rateOf(framesPerSecond)).u32(0).u32(0).u32(0).u32(0xFFFFFFFF).u32(0);
+    header.u16(0).u16(0).u16(std::uint16_t(width)).u16(std::uint16_t(height));
+    header.id("strf").u32(40).u32(40).u32(width).u32(height).u16(1).u16(24).id("MJPG").u32(width * height * 3);
+    header.u32(0).u32(0).u32(0).u32(0);
+    header.id("JUNK").u32(std::uint32_t(junk.size())).data.append(junk);
+    header.id("LIST").u32(4).id("movi");
+    movi_ = std::uint64_t(header.data.size()) - 4;
+    end_ = std::uint64_t(header.data.size());
+    frames_.clear();
+    return file_->writeAt(0, header.data);
+  }
+
+  // One JPEG picture. On a failure the file is cut back to the frames before.
+  int addFrame(const std::vector<uchar>& jpeg) {
+    const std::uint64_t chunk = 8 + jpeg.size() + (jpeg.size() & 1);
+    if (end_ + chunk + 8 + kIndexEntry * (frames_.size() + 1) > std::numeric_limits<std::uint32_t>::max())
+      return EFBIG;
+    Bytes bytes;
+    bytes.id("00dc").u32(std::uint32_t(jpeg.size())).data.append(reinterpret_cast<const char*>(jpeg.data()),
+                                                                   qsizetype(jpeg.size()));
+    if (jpeg.size() % 2 != 0) bytes.data.append('\0');
+    if (const int error = file_->writeAt(end_, bytes.data)) {
+      file_->truncate(end_);
+      return error;
+    }
+    frames_.push_back({std::uint32_t(end_ - movi_), std::uint32_t(jpeg.size())});
+    end_ += chunk;
+    return 0;
+  }
+
+  // Writes the index and the final headers at this rate. When the index
+  // finds no room, frames are dropped from the end until it fits;
+  // droppedFor() then tells the errno.
+  int finish(double framesPerSecond) {
+    for (;;) {
+      Bytes index;
+      index.id("idx1").u32(kIndexEntry * std::uint32_t(frames_.size()));
+      for (const Frame& frame : frames_) index.id("00dc").u32(kKeyFrame).u32(frame.offset).u32(frame.size);
+      int error = file_->writeAt(end_, index.data);
+      if (error == 0) error = file_->truncate(end_ + std::uint64_t(index.data.size()));  // a reopened file's tail
+      if (error == 0) return patchHeaders(framesPerSecond);
+      file_->truncate(end_);
+      if (!isOutOfRoom(error) || frames_.empty()) return error;
+      droppedFor_ = error;
+      dropFramesToFree(std::uint64_t(index.data.size()) + kBlockSlack);
+    }
+  }
+
+  std::size_t frameCount() const { return frames_.size(); }
+  int droppedFor() const { return droppedFor_; }
+
+  // An unfinished file of this kind up to its last whole frame, with the name and rate it was started with.
+  static std::optional<AviWriter> reopen(FileBytes& file, QByteArray& name, double& framesPerSecond) {
+    const QByteArray header = file.readAt(0, kJunk + 8);
+    if (header.size() != qsizetype(kJunk + 8) || !header.startsWith("RIFF") || header.mid(8, 4) != "AVI " ||
+        header.mid(20, 4) != "hdrl" || header.mid(108, 8) != "vidsMJPG" || header.mid(kJunk, 4) != "JUNK")
+      return std::nullopt;
+    const std::uint32_t junkSize = readU32(header, kJunk + 4);
+    const QByteArray junk = file.readAt(kJunk + 8, junkSize);
+    if (junkSize > 4096 || junk.size() != qsizetype(junkSize) || !junk.startsWith(kNameMark)) return std::nullopt;
+    AviWriter writer(file);
+    writer.movi_ = kJunk + 8 + junkSize + 8;
+    if (file.readAt(writer.movi_ - 8, 12).mid(8) != "movi") return std::nullopt;
+    name = junk.mid(kNameMark.size());
+    name.truncate(name.indexOf('\0'));
+    const std::uint32_t scale = readU32(header, kScale);
+    framesPerSecond = scale > 0 ? double(readU32(header, kScale + 4)) / scale : 0.0;
+    writer.end_ = writer.movi_ + 4;
+    // Frames up to the first one cut short; a finished file's index ends them too.
+    for (const std::uint64_t size = file.size();;) {
+      const QByteArray chunk = file.readAt(writer.end_, 8);
+      if (chunk.size() != 8 || !chunk.startsWith("00dc")) break;
+      const Frame frame{std::uint32_t(writer.end_ - writer.movi_), readU32(chunk, 4)};
+      if (writer.endOf(frame) > size) break;
+      writer.frames_.push_back(frame);
+      writer.end_ = writer.endOf(frame);
+    }
+    return writer;
+  }
+
+ private:
+  struct Frame {
+    std::uint32_t offset;  // of its chunk, from the 'movi' mark
+    std::uint32_t size;
+  };
+
+  std::uint64_t endOf(const Frame& frame) const {
+    return movi_ + frame.offset + 8 + frame.size + (frame.size & 1);
+  }
+
+  void dropFramesToFree(std::uint64_t bytes) {
+    const std::uint64_t before = end_;
+    while (!frames_.empty() && before - end_ < bytes) {
+      frames_.pop_back();
+      end_ = frames_.empty() ? movi_ + 4 : endOf(frames_.back());
+    }
+    file_->truncate(end_);
+  }
+
+  // The sizes and counts left open while recording, and the measured rate: numbers in place, needing no room.
+  int patchHeaders(double framesPerSecond) {
+    const auto count = std::uint32_t(frames_.size());
+    const std::pair<std::uint64_t, std::uint32_t> fields[] = {
+        {kRiffSize, std::uint32_t(end_ + kIndexEntry * count)},  // all after the size: to the index's end
+        {kTimePerFrame, std::uint32_t(std::llround(1e6 / framesPerSecond))},
+        {kTotalFrames, count},
+        {kScale, kRateScale},
+        {kScale + 4, rateOf(framesPerSecond)},
+        {kScale + 12, count},
+        {movi_ - 4, std::uint32_t(end_ - movi_)},
+    };
+    for (const auto& [at, value] : fields) {
+      if (const int error = file_->writeAt(at, Bytes().u32(value).data)) return error;
+    }
+    return 0;
+  }
+
+  FileBytes* file_;
+  std::uint64_t movi_ = 0;  // offset of the 'movi' mark
+  std::uint64_t end_ = 0;   // where the next frame goes
+  std::vector<Frame> frames_;
+  int droppedFor_ = 0;
+};
+
+namespace {
+
+const QByteArray kPrefix = ".tavro-rec-";
+const QByteArray kSuffix = ".avi";
+constexpr int kRandomLetters = 6;
+
+bool isHiddenRecording(const QByteArray& name) {
+  return name.size() == kPrefix.size() + kRandomLetters + kSuffix.size() && name.startsWith(kPrefix) &&
+         name.endsWith(kSuffix);
+}
+
+// Cut to at most size bytes, not inside a UTF-8 sequence.
+QByteArray cutTo(QByteArray name, qsizetype size) {
+  if (name.size() <= size) return name;
+  name.truncate(size);
+  while (!name.isEmpty() && (std::uint8_t(name.back()) & 0xC0) == 0x80) name.chop(1);
+  if (!name.isEmpty() && std::uint8_t(name.back()) >= 0xC0) name.chop(1);
+  return name;
+}
+
+// Renames without replacing; the first free "NAME (unfinished N).avi".
+QByteArray giveVisibleName(const QByteArray& folder, const QByteArray& hidden, QByteArray stem) {
+  if (stem.toLower().endsWith(kSuffix)) stem.chop(kSuffix.size());
+  if (stem.isEmpty()) stem = "recording";
+  for (int n = 1; n < 100; ++n) {
+    const QByteArray suffix =
+        n == 1 ? QByteArray(" (unfinished).avi") : " (unfinished " + QByteArray::number(n) + ").avi";
+    const QByteArray visible = cutTo(stem, NAME_MAX - suffix.size()) + suffix;
+    const QByteArray path = folder + '/' + visible;
+    if (::renameat2(AT_FDCWD, hidden.constData(), AT_FDCWD, path.constData(), RENAME_NOREPLACE) == 0) return path;
+    // A file system that cannot rename without replacing: look first.
+    if (errno == EINVAL && ::access(path.constData(), F_OK) != 0 && ::rename(hidden.constData(), path.constData()) == 0)
+      return path;
+    if (errno != EEXIST && errno != EINVAL) break;
+  }
+  return {};
+}
+
+// A line naming where it was kept and how long it plays; empty when none of ours, still open or not kept.
+QString keepUnfinished(const QByteArray& folder, const QByteArray& hidden) {
+  const int fd = ::open(hidden.constData(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) return {};
+  const auto close = qScopeGuard([fd] { ::close(fd); });
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) return {};
+  FileBytes file(fd);
+  QByteArray target;
+  double rate = 0;
+  std::optional<AviWriter> video = AviWriter::reopen(file, target, rate);
+  if (!video || !(rate >= 0.01)) return {};
+  if (video->frameCount() == 0) {
+    ::unlink(hidden.constData());  // killed before its first frame: nothing to keep
+    return {};
+  }
+  if (video->finish(rate) != 0 || ::fsync(fd) != 0) return {};
+  const QByteArray visible = giveVisibleName(folder, hidden, target);
+  if (visible.isEmpty()) return {};
+  return QStringLiteral("An unfinished recording (%1 seconds) was found and kept as %2")
+      .arg(double(video->frameCount()) / rate, 0, 'f', 1)
+      .arg(displayName(fromNativeName(visible)));
+}
+
+// A new hidden file ".tavro-rec-XXXXXX.avi" in the folder (raw bytes), its
+// name not growing with the one meant (kept inside the file), locked while
+// open so that keepUnfinishedRecordings passes it by, and created 0666 less
+// the umask. Sets path and returns the descriptor, or -1 with errno set.
+int createHiddenRecording(const QByteArray& folder, QByteArray& path) {
+  static const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    path = folder + '/' + kPrefix;
+    for (int i = 0; i < kRandomLetters; ++i) path += letters[QRandomGenerator::global()->bounded(36)];
+    path += kSuffix;
+    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd >= 0) {
+      ::flock(fd, LOCK_EX);  // before anything is written: the search never finishes it
+      return fd;
+    }
+    if (errno != EEXIST) return -1;
+  }
+  return -1;
+}
+
+// Every recorder alive, for exit() to finish; never destroyed, as the exit handler runs among the teardown.
 struct Registry {
   std::mutex mutex;
   std::vector<VideoRecorder*> recorders;
@@ -76,23 +363,23 @@ VideoRecorder::VideoRecorder(const QString& targetPath, double framesPerSecond, 
   requireOrdinaryFileTarget(targetPath_, "recording file");
   requireWritableTarget(targetPath_, "recording file");
   if (frameSize_.width <= 0 || frameSize_.height <= 0 || !(framesPerSecond >= 0.01 && framesPerSecond <= 1000))
-    throw recordingError(targetPath_, "no camera picture to record");
+    throw targetError(targetPath_, "recording file", "no camera picture to record");
   const std::optional<FileIdentity> target = identityOf(targetPath_);
   if (!target || target->name.size() > NAME_MAX)
-    throw recordingError(targetPath_, QString::fromLocal8Bit(std::strerror(target ? ENAMETOOLONG : ENOENT)));
+    throw targetError(targetPath_, "recording file",
+                      QString::fromLocal8Bit(std::strerror(target ? ENAMETOOLONG : ENOENT)));
   target_ = *target;
   const QByteArray absolute = toNativeName(absolutePath(targetPath_));
   fd_ = createHiddenRecording(absolute.left(absolute.lastIndexOf('/')), hiddenPath_);
-  if (fd_ < 0) throw recordingError(targetPath_, QString::fromLocal8Bit(std::strerror(errno)));
+  if (fd_ < 0) throw targetError(targetPath_, "recording file", QString::fromLocal8Bit(std::strerror(errno)));
   bytes_ = options_.fileBytes ? options_.fileBytes(fd_) : std::make_unique<FileBytes>(fd_);
-  writer_.emplace(*bytes_);
+  writer_ = std::make_unique<AviWriter>(*bytes_);
   if (const int error = writer_->start(frameSize_, nominalRate_, target_.name)) {
     ::close(fd_);
     ::unlink(hiddenPath_.constData());
-    throw recordingError(targetPath_, QString::fromStdString(reasonFor(error)));
+    throw targetError(targetPath_, "recording file", QString::fromStdString(reasonFor(error)));
   }
-  static const bool exitHooked = std::atexit([] { finishAllAtExit(); }) == 0;
-  (void)exitHooked;
+  [[maybe_unused]] static const bool exitHooked = std::atexit([] { finishAllAtExit(); }) == 0;
   {
     std::lock_guard lock(registry().mutex);
     registry().recorders.push_back(this);
@@ -108,10 +395,9 @@ VideoRecorder::~VideoRecorder() {
   finish();
 }
 
-// exit() runs this on the thread that called it, while the rest of the
-// program still runs: each recorder is finished unless another thread is
-// at it, which gets the time left. One still unfinished then is told; the
-// program ends at once, as its writing thread would meet the teardown.
+// exit() runs this on its caller's thread while the rest runs: each recorder is finished, or, when another
+// thread is at it, given the time left. One still unfinished is told and the program ends at once,
+// before its writing thread can meet the teardown.
 void VideoRecorder::finishAllAtExit() {
   const auto deadline = std::chrono::steady_clock::now() + kExitWait;
   bool allFinished = true;
@@ -214,29 +500,14 @@ RecordingSummary VideoRecorder::finishNow() {
   return summary;
 }
 
-bool VideoRecorder::failed() const {
-  std::lock_guard lock(mutex_);
-  return !failure_.empty();
-}
-
-std::uint64_t VideoRecorder::framesWritten() const {
-  std::lock_guard lock(mutex_);
-  return written_;
-}
-
-std::uint64_t VideoRecorder::framesDropped() const {
-  std::lock_guard lock(mutex_);
-  return dropped_;
-}
-
 std::string VideoRecorder::unfinishedNote() const {
   return "the recording to " + displayName(targetPath_).toStdString() +
-         " could not be finished in time; its frames are in the hidden file " + shown(hiddenPath_) +
+         " could not be finished in time; its frames are in the hidden file " +
+         displayName(fromNativeName(hiddenPath_)).toStdString() +
          ", which the next recording into that folder keeps as an unfinished recording";
 }
 
-// Writes until told to finish, then drains the queue; a failure ends the
-// writing at once, the frames before it whole.
+// Writes until told to finish, then drains the queue; a failure ends it at once, earlier frames whole.
 void VideoRecorder::run() {
   for (;;) {
     cv::Mat frame;
@@ -304,6 +575,23 @@ std::string VideoRecorder::droppedText() const {
   if (dropped == 0) return {};
   return "; " + std::to_string(dropped) + (dropped == 1 ? " frame was" : " frames were") +
          " left out because the writing could not keep up";
+}
+
+QStringList keepUnfinishedRecordings(const QString& folder) {
+  const QByteArray native = toNativeName(folder);
+  std::vector<QByteArray> hidden;
+  if (DIR* entries = ::opendir(native.constData())) {
+    while (const dirent* entry = ::readdir(entries)) {
+      if (isHiddenRecording(entry->d_name)) hidden.push_back(native + '/' + entry->d_name);
+    }
+    ::closedir(entries);
+  }
+  QStringList kept;
+  for (const QByteArray& path : hidden) {
+    const QString line = keepUnfinished(native, path);
+    if (!line.isEmpty()) kept << line;
+  }
+  return kept;
 }
 
 }  // namespace tavro

@@ -1,14 +1,11 @@
 #pragma once
-// One recording: MJPG frames in an AVI file (avi_writer.h), encoded and
-// written on a worker thread. The file plays at the rate the frames came
-// at, measured while recording: a camera slower than it claims, or frames
-// left out when the writing falls behind, do not make a fast video. The
-// video goes to a hidden file beside the target (hidden_recordings.h) and
-// takes the target's name when it is finished, with the mode of the file it
-// replaces. A write that fails (a full disk, a size limit) stops the
-// recording at that frame; what was written before is finished and kept.
-// A recorder still unfinished when the program calls exit() (Qt does when
-// the display goes) is finished then.
+// One recording: MJPG frames in an AVI file (AviWriter), encoded and
+// written on a worker thread, played at the rate they came at (measured, so a
+// slow camera or frames left out make no fast video). It goes to a hidden file
+// beside the target and takes its name, and the replaced file's mode, when
+// finished. A failed write stops it at that frame, keeping those before; one
+// unfinished when the program calls exit() (as Qt does when the display goes)
+// is finished then.
 
 #include <chrono>
 #include <condition_variable>
@@ -21,13 +18,32 @@
 #include <string>
 #include <thread>
 
+#include <QByteArray>
 #include <QString>
+#include <QStringList>
 
-#include "capture/avi_writer.h"
 #include "capture/capture_path.h"
-#include "capture/frame_sink.h"
+#include "capture/frame_grabber.h"
 
 namespace tavro {
+
+// The open file the video goes to. Tests derive one that fills up.
+class FileBytes {
+ public:
+  explicit FileBytes(int fd) : fd_(fd) {}
+  virtual ~FileBytes() = default;
+  // 0 once every byte is written, else the errno of the failure.
+  virtual int writeAt(std::uint64_t offset, const QByteArray& bytes);
+  // Up to size bytes; fewer at the end of the file or on a failure.
+  QByteArray readAt(std::uint64_t offset, std::uint32_t size) const;
+  int truncate(std::uint64_t size);
+  std::uint64_t size() const;
+
+ private:
+  int fd_;
+};
+
+class AviWriter;  // the AVI file itself, private to video_recorder.cpp
 
 struct RecorderOptions {
   // Frames waiting to be written; beyond that new ones are dropped.
@@ -36,7 +52,6 @@ struct RecorderOptions {
   std::function<std::unique_ptr<FileBytes>(int fd)> fileBytes{};
 };
 
-// What became of a recording.
 struct RecordingSummary {
   enum class End { Saved, SavedWithNote, Failed };
   End end = End::Saved;
@@ -46,8 +61,7 @@ struct RecordingSummary {
   std::uint64_t framesDropped = 0;
   double framesPerSecond = 0.0;  // as the file says
   double seconds = 0.0;          // how long it plays
-  // For the user: "Recording saved as PATH: 301 frames, 10.0 seconds", or
-  // what went wrong and what was kept where.
+  // "Recording saved as PATH: 301 frames, 10.0 seconds", or what went wrong and what was kept where.
   std::string message;
 };
 
@@ -61,28 +75,27 @@ class VideoRecorder : public FrameSink {
   // by itself.
   VideoRecorder(const QString& targetPath, double framesPerSecond, cv::Size frameSize,
                 FailureCallback onFailure = {}, RecorderOptions options = {});
-  // Finishes a running recording.
-  ~VideoRecorder() override;
-  VideoRecorder(const VideoRecorder&) = delete;
-  VideoRecorder& operator=(const VideoRecorder&) = delete;
+  ~VideoRecorder() override;  // finishes a running recording
 
   void push(const cv::Mat& frame, std::chrono::steady_clock::time_point arrived) override;
   void sourceLost(const std::string& message) override;
 
-  // Writes what is queued, finishes the video at its measured rate and gives
-  // it its name. Only the first call does so; later ones return nothing.
+  // Writes what is queued, finishes the video at its measured rate and names it (first call only).
   RecordingSummary finish();
 
-  bool failed() const;
-  std::uint64_t framesWritten() const;
-  std::uint64_t framesDropped() const;
-  const QString& targetPath() const { return targetPath_; }
+  bool failed() const { return locked([this] { return !failure_.empty(); }); }
+  std::uint64_t framesWritten() const { return locked([this] { return written_; }); }
+  std::uint64_t framesDropped() const { return locked([this] { return dropped_; }); }
   const FileIdentity& target() const { return target_; }
-  // Where the frames wait while it is not finished, and what to tell when
-  // it cannot be finished in time.
+  // What to tell when it cannot be finished in time: where its frames wait.
   std::string unfinishedNote() const;
 
  private:
+  template <class Read>
+  auto locked(Read read) const -> decltype(read()) {
+    std::lock_guard lock(mutex_);
+    return read();
+  }
   static void finishAllAtExit();
   RecordingSummary finishNow();
   void run();
@@ -96,7 +109,7 @@ class VideoRecorder : public FrameSink {
   QByteArray hiddenPath_;  // raw bytes
   int fd_ = -1;
   std::unique_ptr<FileBytes> bytes_;
-  std::optional<AviWriter> writer_;  // used by the worker thread only while it runs
+  std::unique_ptr<AviWriter> writer_;  // used by the worker thread only while it runs
   cv::Size frameSize_;
   double nominalRate_;
   FailureCallback onFailure_;
@@ -117,5 +130,9 @@ class VideoRecorder : public FrameSink {
 
   std::thread thread_;
 };
+
+// Finishes each hidden recording in the folder that no program has open (a killed one left it) and
+// names it beside it "NAME (unfinished).avi", never replacing a file. One line for each, for the user.
+QStringList keepUnfinishedRecordings(const QString& folder);
 
 }  // namespace tavro

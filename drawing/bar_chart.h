@@ -31,16 +31,12 @@ class BarChart : public Chart {
   const std::vector<std::int16_t>& values() const noexcept { return values_; }
   const std::vector<std::int16_t>& shownValues() const noexcept { return shown_; }
 
-  // Draws what the last "Refresh" showed. Needs a running QApplication;
-  // throws Error(Platform) without one.
+  // Draws what the last "Refresh" showed; Error(Platform) without a running QApplication.
   QImage picture(QSize size = QSize(640, 400)) const;
-  // The same as a PNG file, whole or not at all; Error(Platform) also when
-  // the file cannot be written.
+  // The same as a PNG file, whole or not at all; Error(Platform) also when it cannot be.
   void savePng(const QString& path, QSize size = QSize(640, 400)) const;
 
  private:
-  void setRowCount(std::int16_t rows);
-  void setCurrentRow(std::int16_t row);
   std::int16_t& currentValue();
 
   std::int16_t row_ = 1;

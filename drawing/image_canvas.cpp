@@ -1,5 +1,4 @@
-// Drawing into a QImage: aliased, one QPainter per call, so the image is
-// complete and readable between calls.
+// Drawing into a QImage: aliased, one QPainter per call, so the image is whole between calls.
 
 #include "drawing/image_canvas.h"
 
@@ -19,8 +18,7 @@ namespace tavro {
 
 namespace {
 
-// Far beyond any picture this canvas holds, and well inside what the
-// rasteriser handles without trouble.
+// Far beyond any picture here, and well inside what the rasteriser handles without trouble.
 constexpr double kMaxCoordinate = 1.0e6;
 
 void checkSize(int width, int height) {
@@ -39,17 +37,8 @@ QPointF checkedPoint(float x, float y) {
 }
 
 Qt::BrushStyle brushStyle(std::int16_t fillStyle) {
-  switch (fillStyle) {
-    case 0: return Qt::SolidPattern;
-    case 1: return Qt::NoBrush;
-    case 2: return Qt::HorPattern;
-    case 3: return Qt::VerPattern;
-    case 4: return Qt::BDiagPattern;
-    case 5: return Qt::FDiagPattern;
-    case 6: return Qt::CrossPattern;
-    case 7: return Qt::DiagCrossPattern;
-    default: throw Error(ErrorKind::Platform, "Invalid fill style " + std::to_string(fillStyle) + " (0 to 7)");
-  }
+  if (const std::optional<Qt::BrushStyle> style = brushStyleOf(fillStyle)) return *style;
+  throw Error(ErrorKind::Platform, "Invalid fill style " + std::to_string(fillStyle) + " (0 to 7)");
 }
 
 QImage blankImage(int width, int height, std::int32_t background) {
@@ -77,9 +66,6 @@ ImageCanvas::ImageCanvas(const QImage& picture, std::int32_t background)
     : image_(pictureCopy(picture)), background_(background) {
   toQColor(background);  // refuse a bad background now, not at the first cls
 }
-
-float ImageCanvas::scaleWidth() const { return static_cast<float>(image_.width()); }
-float ImageCanvas::scaleHeight() const { return static_cast<float>(image_.height()); }
 
 std::int32_t ImageCanvas::point(float x, float y) const {
   if (!std::isfinite(x) || !std::isfinite(y))

@@ -21,10 +21,9 @@ class ImageCanvas : public Canvas {
   // A canvas holding a copy of `picture`; `cls` clears it to `background`.
   explicit ImageCanvas(const QImage& picture, std::int32_t background = kWhite);
 
-  float scaleWidth() const override;
-  float scaleHeight() const override;
-  // The pixel under (x, y). A point past an edge reads the nearest edge
-  // pixel, so sampling blocks that overhang the picture stay meaningful.
+  float scaleWidth() const override { return static_cast<float>(image_.width()); }
+  float scaleHeight() const override { return static_cast<float>(image_.height()); }
+  // The pixel under (x, y); past an edge the nearest edge pixel, for blocks that overhang the picture.
   std::int32_t point(float x, float y) const override;
 
   void cls() override;
@@ -41,8 +40,7 @@ class ImageCanvas : public Canvas {
   std::int32_t fillColor() const noexcept { return fillColour_; }
   std::int16_t drawWidth() const noexcept { return drawWidth_; }
 
-  // Writes the picture as a PNG file, whole or not at all; throws
-  // Error(Platform) with the system's reason when it cannot be written.
+  // A PNG file, whole or not at all; Error(Platform) with the system's reason.
   void savePng(const QString& path) const;
 
  private:

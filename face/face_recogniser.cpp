@@ -1,6 +1,5 @@
-// The face database: storing faces, renewing the average and the
-// differences from them, and identifying a probe, in straight passes over
-// contiguous cells that the compiler vectorises.
+// The face database: storing faces, renewing the average and the differences from it, and identifying
+// a probe, in straight passes over contiguous cells that the compiler vectorises; how sure an answer is.
 
 #include "face/face_recogniser.h"
 
@@ -32,20 +31,12 @@ std::uint64_t sumOfAbsoluteDifferences(const std::uint8_t* a, const std::uint8_t
   return total;
 }
 
-// max(0, value - average): the part brighter than the average. The average
-// is whole, so rounding the difference changes nothing.
+// max(0, value - average), the part brighter than the (whole) average: rounding changes nothing.
 std::uint8_t brighterPart(std::uint8_t value, std::uint8_t average) {
   return static_cast<std::uint8_t>(value > average ? value - average : 0);
 }
 
 }  // namespace
-
-std::int16_t ClassFaceRecogniser::imageWidth() const { return imageWidth_; }
-void ClassFaceRecogniser::setImageWidth(std::int16_t v) { imageWidth_ = v; renewed_ = false; }
-std::int16_t ClassFaceRecogniser::imageHeight() const { return imageHeight_; }
-void ClassFaceRecogniser::setImageHeight(std::int16_t v) { imageHeight_ = v; renewed_ = false; }
-std::int16_t ClassFaceRecogniser::NoOfFaces() const { return NoOfFaces_; }
-void ClassFaceRecogniser::setNoOfFaces(std::int16_t v) { NoOfFaces_ = v; renewed_ = false; }
 
 std::shared_ptr<classImageProcessing> ClassFaceRecogniser::Identity() const {
   if (matchedSlot_ >= 0) identity_ = copyOfFace(std::exchange(matchedSlot_, -1));
@@ -168,8 +159,7 @@ void ClassFaceRecogniser::renew() {
       const std::uint8_t* cell = differences + f * stride_ + start;
       for (Size i = 0; i < length; ++i) sums[i] += cell[i];
     }
-    // The mean in single precision, as the float sums have it; not negative,
-    // so truncating is the floor.
+    // The mean in single precision, as the float sums have it; not negative, so truncating floors it.
     std::uint8_t* const average = average_.data() + start;
     const float faces = static_cast<float>(comparedFaces_);
     for (Size i = 0; i < length; ++i) average[i] = static_cast<std::uint8_t>(static_cast<float>(sums[i]) / faces);
@@ -233,8 +223,6 @@ std::shared_ptr<classImageProcessing> ClassFaceRecogniser::copyOfFace(int slot) 
   return grid;
 }
 
-const std::vector<std::int32_t>& ClassFaceRecogniser::lastScores() const noexcept { return lastScores_; }
-
 const std::string& ClassFaceRecogniser::faceNameAt(int slot) const {
   if (slot < 0 || slot >= NoOfFaces_ || slot >= kCapacity) throw Error(ErrorKind::SubscriptOutOfRange);
   return faceNames_[Size(slot)];
@@ -245,12 +233,42 @@ Size ClassFaceRecogniser::comparedCell(std::int16_t x, std::int16_t y) const {
   return Size(x) * height_ + Size(y);
 }
 
-float ClassFaceRecogniser::averageFaceAt(std::int16_t x, std::int16_t y) const { return average_[comparedCell(x, y)]; }
-
 std::uint8_t ClassFaceRecogniser::scoreTermAt(int slot, std::int16_t x, std::int16_t y) const {
   const Size cell = comparedCell(x, y);
   if (slot < 0 || Size(slot) >= comparedFaces_ || probeDifference_.empty()) throw Error(ErrorKind::SubscriptOutOfRange);
   return static_cast<std::uint8_t>(std::abs(differences_[Size(slot) * stride_ + cell] - probeDifference_[cell]));
+}
+
+std::optional<double> MatchCertainty::margin() const {
+  if (!answerSlot || !runnerUp) return std::nullopt;
+  // 64-bit: both scores fit 32 bits, their difference may not.
+  const double gap = static_cast<double>(std::int64_t{runnerUp->score} - score);
+  return gap / static_cast<double>(std::max<std::int32_t>(score, 1));
+}
+
+bool MatchCertainty::isUncertain(double minMargin) const {
+  const std::optional<double> m = margin();
+  return !m || *m < minMargin;
+}
+
+MatchCertainty lastMatchCertainty(const ClassFaceRecogniser& recogniser) {
+  const std::vector<std::int32_t>& scores = recogniser.lastScores();
+  MatchCertainty certainty;
+  const auto lowest = std::min_element(scores.begin(), scores.end());
+  if (lowest == scores.end() || *lowest >= ClassFaceRecogniser::kNoMatchScore) return certainty;
+  const int answer = static_cast<int>(lowest - scores.begin());
+  certainty.answerSlot = answer;
+  certainty.score = *lowest;
+
+  const std::string& answerName = recogniser.faceNameAt(answer);
+  for (int slot = 0; slot < static_cast<int>(scores.size()); ++slot) {
+    const std::int32_t score = scores[static_cast<std::size_t>(slot)];
+    // Names are compared only for a face that would beat the runner-up so far.
+    if (certainty.runnerUp && score >= certainty.runnerUp->score) continue;
+    const std::string& name = recogniser.faceNameAt(slot);
+    if (name != answerName) certainty.runnerUp = RunnerUp{slot, name, score};
+  }
+  return certainty;
 }
 
 }  // namespace tavro

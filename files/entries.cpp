@@ -1,9 +1,13 @@
 #include "files/entries.h"
 
 #include <dirent.h>
+#include <pwd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -54,6 +58,30 @@ QString absolutePath(const QString& path) {
   const std::filesystem::path current = std::filesystem::current_path(error);
   const QString base = error ? QDir::currentPath() : fromNativeName(QByteArray::fromStdString(current.native()));
   return QDir::cleanPath(base + u'/' + path);
+}
+
+QString executableDirectory() {
+  if (QCoreApplication::instance() == nullptr)
+    throw Error(ErrorKind::ObjectNotSet, "The program directory is unknown before the application starts");
+  // The system's own link keeps the bytes of the folder's name; Qt's application folder would not.
+  std::error_code error;
+  const std::filesystem::path executable = std::filesystem::read_symlink("/proc/self/exe", error);
+  if (error) return QCoreApplication::applicationDirPath();
+  return fromNativeName(QByteArray::fromStdString(executable.parent_path().native()));
+}
+
+void provideRuntimeFolder() {
+  if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) return;
+  const uid_t user = ::geteuid();
+  const passwd* account = ::getpwuid(user);  // before any thread: the program has just started
+  const QByteArray folder = QFile::encodeName(QDir::tempPath()) + "/runtime-" +
+                            (account != nullptr ? QByteArray(account->pw_name) : QByteArray::number(user));
+  if (::mkdir(folder.constData(), 0700) == 0) ::chmod(folder.constData(), 0700);  // whatever the umask
+  struct stat info {};
+  if (::lstat(folder.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != user ||
+      (info.st_mode & 07777) != 0700)
+    return;
+  qputenv("XDG_RUNTIME_DIR", folder);
 }
 
 }  // namespace tavro

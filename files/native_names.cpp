@@ -7,10 +7,8 @@ namespace {
 constexpr char16_t kFirstRawByte = 0xDC80;  // stands for byte 0x80
 constexpr char16_t kLastRawByte = 0xDCFF;   // stands for byte 0xFF
 
-bool isContinuation(unsigned char c) { return (c & 0xC0) == 0x80; }
-
-// Length of the valid UTF-8 sequence at p (at most n bytes), 0 if none:
-// no overlong forms, no surrogates, nothing beyond U+10FFFF.
+// Length of the valid UTF-8 sequence at p (at most n bytes), 0 if none: no overlong forms, no
+// surrogates, nothing beyond U+10FFFF.
 int validSequenceLength(const unsigned char* p, qsizetype n) {
   const unsigned char c = p[0];
   if (c < 0x80) return 1;
@@ -32,7 +30,7 @@ int validSequenceLength(const unsigned char* p, qsizetype n) {
   }
   if (n < length || p[1] < low || p[1] > high) return 0;
   for (int i = 2; i < length; ++i)
-    if (!isContinuation(p[i])) return 0;
+    if ((p[i] & 0xC0) != 0x80) return 0;  // not a continuation byte
   return length;
 }
 
@@ -78,12 +76,6 @@ QByteArray toNativeName(const QString& name) {
     runStart = i + 1;
   }
   return bytes + QStringView(name).sliced(runStart).toUtf8();
-}
-
-bool holdsRawBytes(const QString& name) {
-  for (qsizetype i = 0; i < name.size(); ++i)
-    if (isRawByte(name, i)) return true;
-  return false;
 }
 
 QString displayName(const QString& name) {

@@ -1,11 +1,8 @@
 #pragma once
-// File names as the system has them: bytes, which need not be valid UTF-8.
-// Qt decodes such bytes lossily (each becomes U+FFFD), so a file named that
-// way could be neither opened nor written again. The tools therefore carry
-// names in QStrings where every byte that is not valid UTF-8 is kept as a
-// lone surrogate U+DC80..U+DCFF, and turn those back into the very bytes
-// wherever they ask the system. Valid UTF-8 decodes as usual, so for every
-// other name this is the plain QString.
+// File names as the system has them: bytes, not always valid UTF-8, which Qt
+// would decode lossily (U+FFFD), so that the file could not be named again.
+// They are carried in QStrings where each byte that is not valid UTF-8 is a
+// lone surrogate U+DC80..U+DCFF, turned back into that byte for the system.
 
 #include <QByteArray>
 #include <QString>
@@ -19,14 +16,10 @@ QStringList nativeArguments(int argc, char** argv);
 QString fromNativeName(const QByteArray& bytes);
 QByteArray toNativeName(const QString& name);
 
-// Whether the name holds bytes Qt's own file functions cannot name.
-bool holdsRawBytes(const QString& name);
-
 // The name for messages and JSON: each raw byte shown as U+FFFD.
 QString displayName(const QString& name);
 
-// What files made from a picture are named after: its file name less the
-// last extension; a name whose only dot leads it (".png") is kept whole.
+// What files made from a picture are named after: its file name less the last extension (".png" kept whole).
 QString fileStem(const QString& path);
 
 }  // namespace tavro

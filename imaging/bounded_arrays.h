@@ -17,14 +17,12 @@ namespace tavro {
 template <class T>
 class Grid2D {
  public:
-  // Cells a single grid may hold; a larger request is refused before any
-  // memory is taken.
+  // Cells a single grid may hold; a larger request is refused before any memory is taken.
   static constexpr std::int64_t kMaxCells = std::int64_t{1} << 26;
 
   Grid2D() = default;  // no cells: every access is out of range
 
-  // Bounds (0..upperX, 0..upperY), every cell set to fill. Negative bounds are
-  // out of range, as in the array declaration they come from.
+  // Bounds (0..upperX, 0..upperY), every cell fill; negative ones are out of range, as declared.
   Grid2D(int upperX, int upperY, T fill = T{}) {
     const std::int64_t cells = checkBounds(upperX, upperY);
     upperX_ = upperX;
@@ -41,21 +39,13 @@ class Grid2D {
     return cells;
   }
 
-  Grid2D(const Grid2D& other) { *this = other; }
-  Grid2D& operator=(const Grid2D& other) {
-    if (this == &other) return *this;
-    Grid2D copy;
-    copy.upperX_ = other.upperX_;
-    copy.upperY_ = other.upperY_;
-    if (other.cells_) {
-      copy.cells_ = std::make_unique<T[]>(other.size());
-      std::copy_n(other.cells_.get(), other.size(), copy.cells_.get());
-    }
-    *this = std::move(copy);
-    return *this;
+  Grid2D(const Grid2D& other) : upperX_(other.upperX_), upperY_(other.upperY_) {
+    if (!other.cells_) return;
+    cells_ = std::make_unique<T[]>(other.size());
+    std::copy_n(other.cells_.get(), other.size(), cells_.get());
   }
-  // A grid moved from has no cells and no bounds, so every access to it is
-  // out of range rather than a read through a released block.
+  Grid2D& operator=(const Grid2D& other) { return *this = Grid2D(other); }
+  // A grid moved from has no cells and no bounds: every access is out of range, never a dangling read.
   Grid2D(Grid2D&& other) noexcept { *this = std::move(other); }
   Grid2D& operator=(Grid2D&& other) noexcept {
     if (this == &other) return *this;
@@ -68,9 +58,7 @@ class Grid2D {
   T& at(int x, int y) { return cells_[index(x, y)]; }
   const T& at(int x, int y) const { return cells_[index(x, y)]; }
 
-  bool contains(int x, int y) const noexcept {
-    return x >= 0 && y >= 0 && x <= upperX_ && y <= upperY_;
-  }
+  bool contains(int x, int y) const noexcept { return x >= 0 && y >= 0 && x <= upperX_ && y <= upperY_; }
   int upperX() const noexcept { return upperX_; }  // -1 when there are no cells
   int upperY() const noexcept { return upperY_; }
   bool empty() const noexcept { return !cells_; }
@@ -81,7 +69,6 @@ class Grid2D {
   }
   T* data() noexcept { return cells_.get(); }
   const T* data() const noexcept { return cells_.get(); }
-  void fill(T value) { std::fill_n(cells_.get(), size(), value); }
 
  private:
   std::size_t index(int x, int y) const {
@@ -101,9 +88,7 @@ class FixedArray {
  public:
   T& at(std::int64_t i) { return cells_[index(i)]; }
   const T& at(std::int64_t i) const { return cells_[index(i)]; }
-  static constexpr std::size_t size() noexcept { return N; }
   const std::array<T, N>& values() const noexcept { return cells_; }
-  void fill(const T& value) { cells_.fill(value); }
 
  private:
   static std::size_t index(std::int64_t i) {

@@ -1,17 +1,17 @@
-// Edge tracing: walks from cell to cell over non-zero values, preferring the
-// strongest neighbour that keeps roughly the current heading, and cuts the
-// walk into line segments where it turns. Two searches start the traces (a
-// raster scan and a spiral probe); the segments are then chained and summed
-// into an orientation histogram of 10-degree bins.
+// Edge tracing: walks from cell to cell over non-zero values, preferring the strongest neighbour that
+// keeps roughly the current heading, cut into line segments where it turns. Two searches start the
+// traces (a raster scan, a spiral probe); the segments are chained and summed into an orientation
+// histogram of 10-degree bins.
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
+#include <vector>
 
 #include "imaging/bas_maths.h"
 #include "imaging/checked_arithmetic.h"
 #include "imaging/image_processing.h"
-#include "imaging/trace_start_cells.h"
 
 namespace tavro {
 
@@ -44,8 +44,7 @@ constexpr std::array<Neighbour, 8> kNeighbours = {{
     {-1, -1, 315},
 }};
 
-// Whether a step in direction code may be taken at heading h (0 = no heading
-// yet); every comparison strict, so a heading on a window's edge is outside.
+// Whether a step in direction code may be taken at heading h (0: none yet); strictly, an edge is outside.
 bool headingAccepts(std::int16_t code, float h) {
   switch (code) {
     case 0: return h > 270 || h < 90;
@@ -60,12 +59,55 @@ bool headingAccepts(std::int16_t code, float h) {
   }
 }
 
+// The cells that may start a trace during one raster search, in scan order
+// (row by row, x inner), as bits: the search jumps straight to the next start
+// instead of stepping over every cell in between. Cells leave the set when a
+// trace covers them; values and the threshold do not change during a search.
+class TraceStartCells {
+ public:
+  // Cells of 0..width-1 x 0..height-1 above threshold and not yet traced; the grids must hold them.
+  TraceStartCells(const Grid2D<std::uint8_t>& image, const Grid2D<bool>& traced, int width, int height,
+                  int threshold)
+      : width_(width), height_(height), bits_((static_cast<std::size_t>(width) * height + kWordBits - 1) / kWordBits) {
+    for (int y = 0; y < height; ++y)
+      for (int x = 0; x < width; ++x)
+        if (image.at(x, y) > threshold && !traced.at(x, y)) bits_[wordOf(x, y)] |= bitOf(x, y);
+  }
+
+  // Scan position of the first start at or after position, or end() if none.
+  int next(int position) const {
+    if (position < 0) position = 0;
+    if (position >= end()) return end();
+    std::size_t word = static_cast<std::size_t>(position / kWordBits);
+    std::uint64_t bits = bits_[word] & (~std::uint64_t{0} << (position % kWordBits));
+    while (bits == 0) {
+      if (++word == bits_.size()) return end();
+      bits = bits_[word];
+    }
+    return static_cast<int>(word) * kWordBits + std::countr_zero(bits);
+  }
+  int end() const noexcept { return width_ * height_; }
+  int position(int x, int y) const noexcept { return y * width_ + x; }
+
+  void remove(int x, int y) {
+    if (x >= 0 && y >= 0 && x < width_ && y < height_) bits_[wordOf(x, y)] &= ~bitOf(x, y);
+  }
+
+ private:
+  static constexpr int kWordBits = 64;
+  std::size_t wordOf(int x, int y) const { return static_cast<std::size_t>(position(x, y) / kWordBits); }
+  std::uint64_t bitOf(int x, int y) const { return std::uint64_t{1} << (position(x, y) % kWordBits); }
+
+  int width_;
+  int height_;
+  std::vector<std::uint64_t> bits_;
+};
+
 }  // namespace
 
 bool classImageProcessing::traceEdgesFromPoint(std::int16_t& x, std::int16_t& y,
                                                std::int16_t& edgeLength) {
-  // Only the sampled cells can start a trace; the spare last column and row
-  // would escape the visited-cell bookkeeping.
+  // Only sampled cells start a trace: the spare last column and row escape the visited-cell bookkeeping.
   if (x < 0 || y < 0 || x >= width_ || y >= height_) throw Error(ErrorKind::SubscriptOutOfRange);
 
   const bool fresh = edgeLength == 0;
@@ -80,7 +122,8 @@ bool classImageProcessing::traceEdgesFromPoint(std::int16_t& x, std::int16_t& y,
 
   while (imageGrid_.at(cx, cy) != 0 && !traceVisited_.at(cx, cy)) {
     const std::int16_t px = cx, py = cy;
-    markTraceVisited(px, py);
+    traceVisited_.at(px, py) = true;
+    traceVisitedCells_.emplace_back(px, py);
     edgeLength = checked::add16(edgeLength, 1);
     if (edgeLength > minEdgeLength_ && !tracedMap_.at(px, py)) kept = true;
 
@@ -118,7 +161,9 @@ bool classImageProcessing::traceEdgesFromPoint(std::int16_t& x, std::int16_t& y,
   }
 
   if (kept) addEdgeTrace(sx, sy, cx, cy, strength);
-  if (fresh) mergeTraceVisited();
+  if (fresh)  // the trace's cells join the traced map
+    for (const auto& [vx, vy] : traceVisitedCells_)
+      if (vx < width_ && vy < height_ && traceVisited_.at(vx, vy)) tracedMap_.at(vx, vy) = true;
   x = cx;
   y = cy;
   probeHeading_ = direction;
@@ -129,8 +174,7 @@ void classImageProcessing::traceEdges() {
   const bool gridsCoverTheSize = width_ > 0 && height_ > 0 && imageGrid_.contains(width_ - 1, height_ - 1) &&
                                  tracedMap_.contains(width_ - 1, height_ - 1);
   if (gridsCoverTheSize) {
-    // Jumps from start to start: the same cells, in the same order, as
-    // stepping through the scan one cell at a time.
+    // Jumps from start to start: the same cells, in the same order, as stepping one cell at a time.
     TraceStartCells starts(imageGrid_, tracedMap_, width_, height_, TraceEdgesThresh_);
     int scan = 0;        // the scan position, (0, 0) at the start of a pass
     bool found = false;  // the result of the latest trace of this pass
@@ -142,8 +186,8 @@ void classImageProcessing::traceEdges() {
         found = false;
         continue;
       }
-      std::int16_t x = static_cast<std::int16_t>(starts.xOf(start));
-      std::int16_t y = static_cast<std::int16_t>(starts.yOf(start));
+      std::int16_t x = static_cast<std::int16_t>(start % width_);
+      std::int16_t y = static_cast<std::int16_t>(start / width_);
       std::int16_t edgeLength = 0;
       found = traceEdgesFromPoint(x, y, edgeLength);
       for (const auto& [cx, cy] : traceVisitedCells_) starts.remove(cx, cy);  // now in tracedMap
@@ -156,8 +200,8 @@ void classImageProcessing::traceEdges() {
   buildAngleHistogram();
 }
 
-// The raster search one cell at a time, for sizes the grids do not hold (set
-// by hand) or empty ones: fails, or ends, exactly where each step says.
+// The raster search one cell at a time, for sizes set by hand the grids do not hold, or empty ones:
+// it fails, or ends, exactly where each step says.
 void classImageProcessing::scanCellByCell() {
   std::int16_t x = 0, y = 0;
   bool found = false;
@@ -221,8 +265,7 @@ bool classImageProcessing::spiralProbeStep(bool reset) {
 
   const std::int16_t cellX = checked::floorToInt16(probeX_);
   const std::int16_t cellY = checked::floorToInt16(probeY_);
-  // A zero cell is never a hit, whatever the threshold: a trace cannot mark
-  // it, so a negative threshold would otherwise keep the search going forever.
+  // A zero cell is never a hit: a trace cannot mark it, so a negative threshold would search forever.
   const std::int32_t threshold = std::max<std::int32_t>(TraceEdgesThresh_, 0);
   return imageGrid_.at(cellX, cellY) > threshold && !tracedMap_.at(cellX, cellY);
 }
@@ -269,8 +312,7 @@ void classImageProcessing::buildAngleHistogram() {
     const std::int16_t squared = checked::add16(checked::mul16(dy, dy), checked::mul16(dx, dx));
     const std::int16_t length = checked::roundToInt16(std::sqrt(static_cast<double>(squared)));
     if (length <= 0) continue;
-    // Measured from the vertical: 0..90 when the end lies left of or level
-    // with the start, 90..180 when it lies right of it.
+    // From the vertical: 0..90 when the end lies left of or level with the start, 90..180 right of it.
     float ratio = checked::toSingle(static_cast<double>(dy) / length);
     float angle = checked::toSingle(basMaths::arcCos(ratio) / kPi * 180.0);
     if (dx < 0) angle = 180.0f - angle;
@@ -282,8 +324,7 @@ void classImageProcessing::buildAngleHistogram() {
 
 void classImageProcessing::clearTraceVisited() {
   if (width_ > 0 && height_ > 0 && !traceVisited_.contains(width_ - 1, height_ - 1)) {
-    // The arrays do not cover width x height (set by hand): clear cell by
-    // cell, which fails at the first cell outside, as any access would.
+    // The arrays do not cover width x height (set by hand): cell by cell, failing at the first outside.
     for (int cx = 0; cx < width_; ++cx)
       for (int cy = 0; cy < height_; ++cy) traceVisited_.at(cx, cy) = false;
   }
@@ -296,16 +337,6 @@ void classImageProcessing::clearTraceVisited() {
       *kept++ = cell;
   }
   traceVisitedCells_.erase(kept, traceVisitedCells_.end());
-}
-
-void classImageProcessing::markTraceVisited(std::int16_t x, std::int16_t y) {
-  traceVisited_.at(x, y) = true;
-  traceVisitedCells_.emplace_back(x, y);
-}
-
-void classImageProcessing::mergeTraceVisited() {
-  for (const auto& [cx, cy] : traceVisitedCells_)
-    if (cx < width_ && cy < height_ && traceVisited_.at(cx, cy)) tracedMap_.at(cx, cy) = true;
 }
 
 }  // namespace tavro

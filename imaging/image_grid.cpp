@@ -1,7 +1,5 @@
-// The grid itself: the public variables, init, sampling a picture surface
-// (update), single-cell access and white noise.
+// The grid itself: init, sampling a picture surface (update), single-cell access and white noise.
 
-#include <cmath>
 #include <utility>
 #include <vector>
 
@@ -27,10 +25,9 @@ double samplingTerm(std::int16_t processType, std::int32_t colour) {
   }
 }
 
-// The cell of a one-point block in mode 0: round(colour / 16777215 x 255).
-// For a colour 0..0xFFFFFF that is round(colour / 65793), and colour / 65793
-// never comes within 1 / 131586 of a tie, far beyond the error of the
-// floating steps, so integer rounding gives the very same cell.
+// The cell of a one-point block in mode 0: round(colour / 16777215 x 255). For a colour 0..0xFFFFFF that
+// is round(colour / 65793), never within 1 / 131586 of a tie, far beyond the error of the floating
+// steps, so integer rounding gives the very same cell.
 std::uint8_t onePointCell(std::int32_t colour) {
   if (colour >= 0 && colour <= 0xFFFFFF) return static_cast<std::uint8_t>((colour + 32896) / 65793);
   return checked::roundToByte(samplingTerm(0, colour) * 255.0);  // the block's sum is this one term
@@ -53,23 +50,6 @@ float regionArgument(const std::optional<double>& argument) {
 
 classImageProcessing::classImageProcessing() : edgeTraces_(kMaxTraceColumn, kMaxTraceRow) {}
 
-std::int16_t classImageProcessing::width() const { return width_; }
-void classImageProcessing::setWidth(std::int16_t v) { width_ = v; }
-std::int16_t classImageProcessing::height() const { return height_; }
-void classImageProcessing::setHeight(std::int16_t v) { height_ = v; }
-std::int16_t classImageProcessing::TraceEdgesThresh() const { return TraceEdgesThresh_; }
-void classImageProcessing::setTraceEdgesThresh(std::int16_t v) { TraceEdgesThresh_ = v; }
-std::int16_t classImageProcessing::minEdgeLength() const { return minEdgeLength_; }
-void classImageProcessing::setMinEdgeLength(std::int16_t v) { minEdgeLength_ = v; }
-std::int16_t classImageProcessing::edgesWidth() const { return edgesWidth_; }
-void classImageProcessing::setEdgesWidth(std::int16_t v) { edgesWidth_ = v; }
-std::int16_t classImageProcessing::edgesHeight() const { return edgesHeight_; }
-void classImageProcessing::setEdgesHeight(std::int16_t v) { edgesHeight_ = v; }
-std::int16_t classImageProcessing::processType() const { return processType_; }
-void classImageProcessing::setProcessType(std::int16_t v) { processType_ = v; }
-float classImageProcessing::EdgeThreshold() const { return EdgeThreshold_; }
-void classImageProcessing::setEdgeThreshold(float v) { EdgeThreshold_ = v; }
-
 void classImageProcessing::init(std::int16_t imageWidth, std::int16_t imageHeight) {
   width_ = imageWidth;
   height_ = imageHeight;
@@ -82,7 +62,8 @@ void classImageProcessing::init(std::int16_t imageWidth, std::int16_t imageHeigh
   edgeGrid_ = Grid2D<std::uint8_t>(edgesWidth_, edgesHeight_, 0);
   EdgeThreshold_ = 0.0f;
   processType_ = 0;
-  buildEdgePatterns();
+  for (int slot = 0; slot < kStandardEdgePatterns; ++slot)
+    edgePatterns_.at(slot) = kStandardEdgePatternSet[static_cast<std::size_t>(slot)];
 }
 
 std::uint8_t classImageProcessing::getPoint(std::int16_t x, std::int16_t y) const {
@@ -96,8 +77,7 @@ void classImageProcessing::setPoint(std::int16_t x, std::int16_t y, std::uint8_t
 void classImageProcessing::update(PictureSurface& canvas, std::optional<double> left,
                                   std::optional<double> top, std::optional<double> wdth,
                                   std::optional<double> hght) {
-  // Either corner coordinate missing: the whole surface. Otherwise the four
-  // arguments are converted in order; a missing size cannot be converted.
+  // Either corner missing: the whole surface; else the four are converted in order, a missing size failing.
   float regionLeft = 0.0f;
   float regionTop = 0.0f;
   float regionWidth = 0.0f;
@@ -117,8 +97,8 @@ void classImageProcessing::update(PictureSurface& canvas, std::optional<double> 
   const double area = checked::mul16(stepX, stepY);
   const bool onePoint = area == 1.0 && processType_ == 0;  // the application's sampling
 
-  // A block's first and last row are the same in every column: rounded and
-  // checked in column 0, where the first failure of a row is met, then reused.
+  // A block's rows are the same in every column: rounded and checked in column 0 (where a row's
+  // first failure is met), then reused.
   std::vector<std::pair<std::int16_t, std::int16_t>> rows;
   const int lastX = checked::lastIndex(width_);
   for (int x = 0; x <= lastX; ++x) {

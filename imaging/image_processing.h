@@ -1,38 +1,79 @@
 #pragma once
-// One picture as a small grid of 8-bit cells, with the working tables of the
-// edge toolkit: 3x3 edge patterns, edge tracing into segments, orientation
-// histograms, drawing onto a canvas and charts.
+// One picture as a small grid of 8-bit cells, with the working tables of the edge toolkit: 3x3 edge
+// patterns, edge tracing into segments, orientation histograms, drawing onto a canvas and charts.
 //
-// Grids are indexed (x, y), x the column, y the row growing downward. Every
-// 2-D array runs from 0 to an inclusive upper bound (width, height), so each
-// holds one spare column and row beyond the cells sampling fills. Every
-// failure is a thrown tavro::Error; nothing written before it is undone.
+// Grids are indexed (x, y), x the column, y the row growing downward. Every 2-D array runs from 0 to
+// an inclusive upper bound (width, height), one spare column and row beyond the cells sampling fills.
+// Every failure is a thrown tavro::Error; nothing written before it is undone.
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <utility>
 #include <vector>
 
 #include "imaging/bounded_arrays.h"
-#include "imaging/edge_patterns.h"
 #include "platform/chart.h"
 #include "platform/picture_surface.h"
 
 namespace tavro {
+
+// The 3x3 edge patterns edge detection compares windows against: positions 0..8 the window's cells row
+// by row (3 x row + column, rows in grid y order), a 1 standing for the full cell 255; 9 the class code.
+using EdgePattern = std::array<std::int16_t, 10>;
+
+enum EdgeClass : std::uint8_t {
+  kNoEdge = 0,
+  kHorizontal = 1,
+  kVertical = 2,
+  kRisingDiagonal = 3,
+  kFallingDiagonal = 4,
+  kCross = 5,
+};
+
+constexpr int kEdgePatternSlots = 15;     // slots 0..14
+constexpr int kStandardEdgePatterns = 14; // slots 0..13 hold the standard set
+
+// The standard set, in slot order (the earlier slot wins a tie): a one-cell line in each position for
+// horizontal and vertical; the full diagonal, then its two halves (the upper first); the X, then the plus.
+inline constexpr std::array<EdgePattern, kStandardEdgePatterns> kStandardEdgePatternSet = {{
+    {1, 1, 1, 0, 0, 0, 0, 0, 0, kHorizontal},
+    {0, 0, 0, 1, 1, 1, 0, 0, 0, kHorizontal},
+    {0, 0, 0, 0, 0, 0, 1, 1, 1, kHorizontal},
+    {1, 0, 0, 1, 0, 0, 1, 0, 0, kVertical},
+    {0, 1, 0, 0, 1, 0, 0, 1, 0, kVertical},
+    {0, 0, 1, 0, 0, 1, 0, 0, 1, kVertical},
+    {0, 0, 1, 0, 1, 0, 1, 0, 0, kRisingDiagonal},
+    {0, 1, 0, 1, 0, 0, 0, 0, 0, kRisingDiagonal},
+    {0, 0, 0, 0, 0, 1, 0, 1, 0, kRisingDiagonal},
+    {1, 0, 0, 0, 1, 0, 0, 0, 1, kFallingDiagonal},
+    {0, 1, 0, 0, 0, 1, 0, 0, 0, kFallingDiagonal},
+    {0, 0, 0, 1, 0, 0, 0, 1, 0, kFallingDiagonal},
+    {1, 0, 1, 0, 1, 0, 1, 0, 1, kCross},
+    {0, 1, 0, 1, 1, 1, 0, 1, 0, kCross},
+}};
 
 class classImageProcessing {
  public:
   classImageProcessing();
 
   // Public variables: a getter named as the variable, a setter "set" + Name.
-  std::int16_t width() const;            void setWidth(std::int16_t);
-  std::int16_t height() const;           void setHeight(std::int16_t);
-  std::int16_t TraceEdgesThresh() const; void setTraceEdgesThresh(std::int16_t);
-  std::int16_t minEdgeLength() const;    void setMinEdgeLength(std::int16_t);
-  std::int16_t edgesWidth() const;       void setEdgesWidth(std::int16_t);
-  std::int16_t edgesHeight() const;      void setEdgesHeight(std::int16_t);
-  std::int16_t processType() const;      void setProcessType(std::int16_t);
-  float EdgeThreshold() const;           void setEdgeThreshold(float);
+  std::int16_t width() const { return width_; }
+  void setWidth(std::int16_t v) { width_ = v; }
+  std::int16_t height() const { return height_; }
+  void setHeight(std::int16_t v) { height_ = v; }
+  std::int16_t TraceEdgesThresh() const { return TraceEdgesThresh_; }
+  void setTraceEdgesThresh(std::int16_t v) { TraceEdgesThresh_ = v; }
+  std::int16_t minEdgeLength() const { return minEdgeLength_; }
+  void setMinEdgeLength(std::int16_t v) { minEdgeLength_ = v; }
+  std::int16_t edgesWidth() const { return edgesWidth_; }
+  void setEdgesWidth(std::int16_t v) { edgesWidth_ = v; }
+  std::int16_t edgesHeight() const { return edgesHeight_; }
+  void setEdgesHeight(std::int16_t v) { edgesHeight_ = v; }
+  std::int16_t processType() const { return processType_; }
+  void setProcessType(std::int16_t v) { processType_ = v; }
+  float EdgeThreshold() const { return EdgeThreshold_; }
+  void setEdgeThreshold(float v) { EdgeThreshold_ = v; }
 
   // Edge tracing.
   void traceEdges();
@@ -81,19 +122,14 @@ class classImageProcessing {
   float probeY() const noexcept { return probeY_; }
 
  private:
-  // Fills edgePatterns_ slots 0..13 with the standard set; the last step of init.
-  void buildEdgePatterns();
   // Edge tracing helpers.
   bool spiralProbeStep(bool reset);
   void scanCellByCell();
   void addEdgeTrace(std::int16_t x1, std::int16_t y1, std::int16_t x2, std::int16_t y2, float strength);
   void chainEdgeTraces();
   void buildAngleHistogram();
-  // traceVisited bookkeeping: a fresh trace clears, and later merges, only
-  // the cells listed in traceVisitedCells_ instead of the whole grid.
+  // A fresh trace clears, and later merges, only the cells in traceVisitedCells_, not the whole grid.
   void clearTraceVisited();
-  void markTraceVisited(std::int16_t x, std::int16_t y);
-  void mergeTraceVisited();
 
   // Public variables.
   std::int16_t width_ = 0;
@@ -121,8 +157,7 @@ class classImageProcessing {
   Grid2D<float> edgeTraces_;         // (0..5, 0..200), fixed from creation
   std::int16_t noOfEdgeTraces_ = 0;
   float traceHeading_ = 0.0f;
-  // Every cell set in traceVisited_ is listed here (possibly with stale
-  // entries that are false again); reused, so tracing rarely allocates.
+  // Every cell set in traceVisited_ (and stale ones false again); reused, so tracing rarely allocates.
   std::vector<std::pair<std::int16_t, std::int16_t>> traceVisitedCells_;
 
   // The project's own tests set hand-made tables and reach the private steps.

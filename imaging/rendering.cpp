@@ -1,6 +1,5 @@
-// Drawing a grid object onto a canvas: the grid itself, the cells covered by
-// edge tracing, the segment chain and the edge class map. Every drawing
-// stretches its map over the canvas's whole drawing area.
+// Drawing a grid object onto a canvas, each map stretched over the whole drawing area: the grid, the
+// cells edge tracing covered, the segment chain, the edge class map; and the histograms onto a chart.
 
 #include <algorithm>
 
@@ -14,10 +13,12 @@ namespace {
 constexpr std::int16_t kSolidFill = 0;
 constexpr std::int32_t kTracedCellColour = rgb(230, 230, 230);
 constexpr std::int32_t kGlyphColour = rgb(0, 0, 0);
+constexpr std::int16_t kBarChartStyle = 7;
+constexpr std::int16_t kEdgeClassRows = 5;
+constexpr std::int16_t kAngleBinRows = 18;
 
-// Where column (or row) `index` of a map of `cells` columns starts on a
-// canvas side `extent` units long: the quotient in double precision, the
-// product stored as a 32-bit float.
+// Where column (or row) `index` of `cells` starts on a canvas side `extent` long: the quotient in
+// double precision, the product stored as a 32-bit float.
 float mapToCanvas(std::int32_t index, std::int16_t cells, float extent) {
   if (cells == 0) throw Error(ErrorKind::DivisionByZero);
   return checked::toSingle(static_cast<double>(index) / cells * static_cast<double>(extent));
@@ -27,8 +28,7 @@ struct CanvasRect {
   float x0, y0, x1, y1;
 };
 
-// The rectangle of cell (x, y) of a map of columns x rows. The scale is read
-// afresh for each of the four coordinates, as the canvas may change it.
+// The rectangle of cell (x, y) of a columns x rows map; the scale read afresh for each coordinate.
 CanvasRect cellRect(const Canvas& canvas, std::int32_t x, std::int32_t y, std::int16_t columns,
                     std::int16_t rows) {
   CanvasRect rect{};
@@ -48,11 +48,8 @@ std::int32_t cellColour(std::int16_t processType, std::uint8_t v) {
   }
 }
 
-// Red level of segment row `row`. The table holds at most 200 rows, so the
-// level always fits; saturating keeps a larger row out of the green byte.
-std::int32_t segmentColour(std::int32_t row) {
-  return rgb(std::clamp<int>(row, 0, 255), 0, 0);
-}
+// Red level of segment row `row` (at most 200); saturating keeps a larger one out of the green byte.
+std::int32_t segmentColour(std::int32_t row) { return rgb(std::clamp<int>(row, 0, 255), 0, 0); }
 
 void drawGlyph(Canvas& canvas, std::uint8_t code, const CanvasRect& r) {
   switch (code) {
@@ -66,6 +63,23 @@ void drawGlyph(Canvas& canvas, std::uint8_t code, const CanvasRect& r) {
       break;
     default: break;
   }
+}
+
+// Sets up a one-column chart of `rows` rows and fills it from `table`, one
+// row per slot. The loop follows the row count the chart reports back, so a
+// chart reporting more rows than the table has slots stops at the first slot
+// past the end, its row already selected, and is not refreshed.
+template <std::size_t N>
+void chartTable(Chart& chart, std::int16_t rows, const FixedArray<std::int16_t, N>& table) {
+  chart.setProperty("chartType", kBarChartStyle);
+  chart.setProperty("RowCount", rows);
+  chart.setProperty("ColumnCount", 1);
+  const std::int16_t lastRow = checked::sub16(chart.property("RowCount"), 1);
+  for (std::int32_t i = 0; i <= lastRow; ++i) {
+    chart.setProperty("Row", checked::add16(i, 1));
+    chart.setProperty("Data", table.at(i));
+  }
+  chart.invoke("Refresh");
 }
 
 }  // namespace
@@ -137,6 +151,14 @@ void classImageProcessing::showEdges(Canvas& canvas) const {
       drawGlyph(canvas, edgeGrid_.at(x, y), r);
     }
   }
+}
+
+void classImageProcessing::showEdgeHistogram(Chart& chart) const {
+  chartTable(chart, kEdgeClassRows, edgeCounts_);
+}
+
+void classImageProcessing::showAngleHistogram(Chart& chart) const {
+  chartTable(chart, kAngleBinRows, angleHistogram_);
 }
 
 }  // namespace tavro

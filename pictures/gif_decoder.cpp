@@ -28,9 +28,8 @@ int readFromDevice(GifFileType* gif, GifByteType* bytes, int length) {
   return read < 0 ? 0 : static_cast<int>(read);
 }
 
-// Where Qt's reader puts each row as it comes: top to bottom, or in the four
-// passes of an interlaced picture, exactly as Qt moves on (at the screen's
-// bottom, and in pictures too short for every pass).
+// Where Qt's reader puts each row as it comes: top to bottom, or in the four passes of an interlaced
+// picture, moving on exactly as Qt does (at the screen's bottom, in pictures too short for every pass).
 struct RowPlacement {
   int top, bottom, screenHeight, pass, y;
   bool beyondScreen;
@@ -103,8 +102,7 @@ class GifDecoder : public PictureDecoder {
     return record == IMAGE_DESC_RECORD_TYPE;
   }
 
-  // Skips the rest of a picture undecoded (after its last row the library
-  // has), and drops the record the library keeps of it.
+  // Skips the rest of a picture undecoded (past the library's last row) and drops the library's record of it.
   void skipTheRestOfThePicture() {
     GifByteType* block = nullptr;
     int codeSize = 0;

@@ -38,8 +38,7 @@ bool ordinaryFileExists(const QString& path) {
 
 void openPictureFile(QFile& file, const QString& path) {
   if (namesNothing(path)) refuseName(ENOENT, path);
-  // Not blocking: a FIFO under a picture's name must not hang the caller
-  // before it is found to be no ordinary file.
+  // Not blocking: a FIFO under a picture's name must not hang the caller before it is found out.
   const QByteArray name = toNativeName(path);
   const int descriptor = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
   const int error = errno;

@@ -76,8 +76,8 @@ class PngDecoder : public PictureDecoder {
   }
 
  private:
-  // Every libpng call happens in these two or below; an error longjmps back
-  // to their setjmp. Nothing that needs destroying lives across a call.
+  // Every libpng call happens in these two or below, an error longjmping back to their setjmp; nothing
+  // that needs destroying lives across a call.
   bool readHeaderOrRefuse() {
     if (setjmp(png_jmpbuf(png_)) != 0) return false;
     if ((info_ = png_create_info_struct(png_)) == nullptr) png_error(png_, "out of memory");
@@ -96,9 +96,8 @@ class PngDecoder : public PictureDecoder {
     return !callbacks_.failed;
   }
 
-  // Grey is weighed in this space: an embedded profile, else the sRGB
-  // chunk, else gamma with the chromaticities (sRGB's when the file gives
-  // none), as Qt's reader takes them.
+  // Grey is weighed in this space: an embedded profile, else the sRGB chunk, else gamma with the
+  // chromaticities (sRGB's when the file gives none), as Qt's reader takes them.
   void readColourSpace() {
     png_charp profileName = nullptr;
     png_bytep profile = nullptr;
@@ -186,8 +185,7 @@ class PngDecoder : public PictureDecoder {
     row(y, reinterpret_cast<const uchar*>(colourRow_.data()));
   }
 
-  // libpng checks a chunk's CRC at its end, and a region stops inside one:
-  // it is read on and checked here, so every chunk the rows came from is whole.
+  // libpng checks a chunk's CRC at its end, and a region stops inside one: read on and checked here.
   void checkTheChunkLeftOpen() {
     QIODevice& device = *callbacks_.device;
     const qint64 stopped = device.pos();

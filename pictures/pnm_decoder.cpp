@@ -7,7 +7,6 @@
 
 #include <QIODevice>
 #include <QRgba64>
-#include <algorithm>
 #include <cctype>
 #include <cstring>
 #include <vector>
@@ -67,9 +66,8 @@ class PnmDecoder : public PictureDecoder {
     return static_cast<quint8>(piece_[at_++]);
   }
 
-  // The next number (of at most kMaxDigits digits, or one digit), after
-  // whitespace and comments; the whitespace or comment after it is taken
-  // too. -1 when there is none, or something else follows it.
+  // The next number (at most kMaxDigits digits, or one) after whitespace and comments, with the one
+  // after it taken too; -1 when there is none, or something else follows it.
   qint64 number(bool oneDigit = false) {
     int c = next();
     for (; c == '#' || std::isspace(c); c = next()) if (c == '#') skipComment();

@@ -1,6 +1,5 @@
 #pragma once
-// A chart driven by member name only. A chart that lacks a member throws
-// Error(ErrorKind::Platform, ...).
+// A chart driven by member name only; one that lacks a member throws Error(ErrorKind::Platform, ...).
 
 #include <cstdint>
 #include <string_view>

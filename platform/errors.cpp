@@ -2,12 +2,7 @@
 
 namespace tavro {
 
-Error::Error(ErrorKind kind, const std::string& message)
-    : std::runtime_error(message), kind_(kind) {}
-
-Error::Error(ErrorKind kind) : Error(kind, standardMessage(kind)) {}
-
-ErrorKind Error::kind() const noexcept { return kind_; }
+namespace {
 
 const char* standardMessage(ErrorKind kind) noexcept {
   switch (kind) {
@@ -20,5 +15,11 @@ const char* standardMessage(ErrorKind kind) noexcept {
   }
   return "Unknown error";
 }
+
+}  // namespace
+
+Error::Error(ErrorKind kind, const std::string& message) : std::runtime_error(message), kind_(kind) {}
+
+Error::Error(ErrorKind kind) : Error(kind, standardMessage(kind)) {}
 
 }  // namespace tavro

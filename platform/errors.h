@@ -20,15 +20,11 @@ enum class ErrorKind {
 class Error : public std::runtime_error {
  public:
   Error(ErrorKind kind, const std::string& message);
-  // An error of a fixed kind with its standard message text.
-  explicit Error(ErrorKind kind);
-  ErrorKind kind() const noexcept;
+  explicit Error(ErrorKind kind);  // with the kind's text above
+  ErrorKind kind() const noexcept { return kind_; }
 
  private:
   ErrorKind kind_;
 };
-
-// The standard message text of a kind ("Overflow", "Subscript out of range", ...).
-const char* standardMessage(ErrorKind kind) noexcept;
 
 }  // namespace tavro

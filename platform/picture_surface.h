@@ -1,6 +1,5 @@
 #pragma once
-// What sampling reads (PictureSurface) and what drawing writes (Canvas).
-// A surface reports its own failures by throwing tavro::Error.
+// What sampling reads (PictureSurface) and drawing writes (Canvas); failures throw tavro::Error.
 
 #include <cstdint>
 
@@ -26,8 +25,6 @@ class Canvas : public PictureSurface {
 };
 
 // Packs a colour as red + 256 x green + 65536 x blue.
-constexpr std::int32_t rgb(int red, int green, int blue) {
-  return red + 256 * green + 65536 * blue;
-}
+constexpr std::int32_t rgb(int red, int green, int blue) { return red + 256 * green + 65536 * blue; }
 
 }  // namespace tavro

@@ -1,6 +1,5 @@
 #pragma once
-// The process's uniform pseudo-random source. The default generator starts
-// from the same fixed state in every process, so a run is repeatable.
+// The uniform pseudo-random source, from the same fixed state in every process: a run is repeatable.
 
 #include <functional>
 

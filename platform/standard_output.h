@@ -7,6 +7,9 @@
 
 namespace tavro {
 
+// Writes every byte to the descriptor, again after a signal: 0, or errno (EIO for no progress).
+int writeAll(int fd, std::string_view bytes);
+
 // Writes every byte to standard output, after anything stdio still holds.
 // Throws Error(Platform) "Cannot write to standard output: reason" with the
 // system's reason when they cannot all be written.

@@ -1,6 +1,5 @@
 #pragma once
-// The message box the commands report through. The window shows a modal
-// dialog; tests record the texts; a command-line tool prints them.
+// What the commands report through: the window's modal dialog, the tests' record, a tool's printout.
 
 #include <QString>
 
@@ -17,8 +16,7 @@ class MessageBox {
   virtual void show(const QString& text) = 0;
 };
 
-// A modal dialog with an OK button only and the application's title; the
-// text is plain text.
+// A modal dialog with the application's title, an OK button only, and the text as plain text.
 class DialogMessageBox : public MessageBox {
  public:
   explicit DialogMessageBox(QWidget* parent = nullptr) : parent_(parent) {}

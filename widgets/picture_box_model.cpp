@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "drawing/packed_colour.h"
 #include "platform/errors.h"
-#include "widgets/placeholder_pictures.h"
 
 namespace tavro {
 
@@ -15,24 +15,14 @@ constexpr int kMaxAreaSide = 16384;
 // Pixel coordinates beyond this are no drawing any display could hold.
 constexpr double kMaxPixelCoordinate = 1.0e6;
 
-QColor toQColor(std::int32_t colour) {
+QColor boxColour(std::int32_t colour) {
   if (colour < 0 || colour > rgb(255, 255, 255))
     throw Error(ErrorKind::Platform, "Invalid colour: " + std::to_string(colour));
   return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
 }
 
 Qt::BrushStyle toBrushStyle(std::int16_t fillStyle) {
-  switch (fillStyle) {
-    case 0: return Qt::SolidPattern;
-    case 1: return Qt::NoBrush;
-    case 2: return Qt::HorPattern;
-    case 3: return Qt::VerPattern;
-    case 4: return Qt::BDiagPattern;  // upward diagonal
-    case 5: return Qt::FDiagPattern;  // downward diagonal
-    case 6: return Qt::CrossPattern;
-    case 7: return Qt::DiagCrossPattern;
-    default: break;
-  }
+  if (const std::optional<Qt::BrushStyle> style = brushStyleOf(fillStyle)) return *style;
   throw Error(ErrorKind::Platform, "Invalid fill style: " + std::to_string(fillStyle));
 }
 
@@ -78,8 +68,6 @@ void PictureBoxModel::setDescription(const QString& description) {
   changed();
 }
 
-void PictureBoxModel::setChangeListener(std::function<void()> listener) { listener_.call = std::move(listener); }
-
 std::int32_t PictureBoxModel::point(float x, float y) const {
   const QPointF p = toPixels(x, y);
   if (!(p.x() >= 0.0 && p.y() >= 0.0 && p.x() < image_.width() && p.y() < image_.height())) return -1;
@@ -99,7 +87,7 @@ void PictureBoxModel::setFillStyle(std::int16_t style) {
 }
 
 void PictureBoxModel::setFillColor(std::int32_t colour) {
-  toQColor(colour);
+  boxColour(colour);
   fillColor_ = colour;
 }
 
@@ -112,7 +100,7 @@ void PictureBoxModel::line(float x1, float y1, float x2, float y2, std::int32_t 
   const QPoint from = toPixel(toPixels(x1, y1));
   const QPoint to = toPixel(toPixels(x2, y2));
   QPainter painter(&image_);
-  painter.setPen(QPen(toQColor(colour), drawWidth_));
+  painter.setPen(QPen(boxColour(colour), drawWidth_));
   painter.drawLine(from, to);
   painter.end();
   current_ = QPointF(x2, y2);
@@ -129,9 +117,9 @@ void PictureBoxModel::box(float x1, float y1, float x2, float y2, std::int32_t c
   const QPoint b = toPixel(toPixels(x2, y2));
   const QRect corners(QPoint(std::min(a.x(), b.x()), std::min(a.y(), b.y())),
                       QPoint(std::max(a.x(), b.x()), std::max(a.y(), b.y())));
-  const QColor outline = toQColor(colour);
+  const QColor outline = boxColour(colour);
   QPainter painter(&image_);
-  painter.fillRect(corners, QBrush(toQColor(fillColor_), toBrushStyle(fillStyle_)));
+  painter.fillRect(corners, QBrush(boxColour(fillColor_), toBrushStyle(fillStyle_)));
   painter.setPen(QPen(outline, drawWidth_));
   painter.setBrush(Qt::NoBrush);
   painter.drawRect(corners.adjusted(0, 0, -1, -1));
@@ -146,7 +134,7 @@ QPointF PictureBoxModel::toPixels(float x, float y) const {
 }
 
 void PictureBoxModel::redrawPicture() {
-  image_.fill(toQColor(kBackground));
+  image_.fill(boxColour(kBackground));
   if (picture_.isNull()) return;
   QPainter painter(&image_);
   painter.drawImage(QPoint(0, 0), picture_);

@@ -22,6 +22,21 @@
 
 namespace tavro {
 
+// The pictures the boxes hold before anything is loaded: a plain slate grey, neutral for sampling and
+// unlike any real snapshot, described to screen readers as below.
+inline const QString kPlaceholderDescription = QStringLiteral("placeholder picture");
+
+inline QImage plainPlaceholder(int width, int height) {
+  QImage picture(width, height, QImage::Format_RGB32);
+  picture.fill(QColor(160, 170, 190));
+  return picture;
+}
+
+// 100 x 100 pixels: shown by pic0 and pic1 at start, sampled by training for a missing face file.
+inline QImage facePlaceholder() { return plainPlaceholder(100, 100); }
+// 160 x 120 pixels, the camera picture size: shown by PIC_DISPLAY at start.
+inline QImage displayPlaceholder() { return plainPlaceholder(160, 120); }
+
 class PictureBoxModel : public Canvas {
  public:
   // Drawing area of a 1575-twip face box less its two-pixel border, and its user scale.
@@ -51,7 +66,7 @@ class PictureBoxModel : public Canvas {
   // Called after every change, so a widget can repaint. The listener
   // belongs to this object: copies start without one, and assigning another
   // model's content keeps it.
-  void setChangeListener(std::function<void()> listener);
+  void setChangeListener(std::function<void()> listener) { listener_.call = std::move(listener); }
 
   float scaleWidth() const override { return scaleWidth_; }
   float scaleHeight() const override { return scaleHeight_; }
@@ -67,7 +82,6 @@ class PictureBoxModel : public Canvas {
   void box(float x1, float y1, float x2, float y2, std::int32_t colour) override;
 
   std::int16_t fillStyle() const { return fillStyle_; }
-  std::int32_t fillColor() const { return fillColor_; }
   std::int16_t drawWidth() const { return drawWidth_; }
   // The current drawing position in scale units.
   QPointF currentPosition() const { return current_; }

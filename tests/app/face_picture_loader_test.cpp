@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 
 #include "face_picture_files.h"
-#include "widgets/placeholder_pictures.h"
+#include "widgets/picture_box_model.h"
 
 namespace {
 

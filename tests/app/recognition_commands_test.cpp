@@ -7,7 +7,7 @@
 #include "face_picture_files.h"
 #include "pictures/picture_loader.h"
 #include "platform/random.h"
-#include "widgets/placeholder_pictures.h"
+#include "widgets/picture_box_model.h"
 
 namespace {
 

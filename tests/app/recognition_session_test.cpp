@@ -9,7 +9,7 @@
 #include "pictures/picture_loader.h"
 #include "platform/errors.h"
 #include "platform/random.h"
-#include "widgets/placeholder_pictures.h"
+#include "widgets/picture_box_model.h"
 
 namespace {
 

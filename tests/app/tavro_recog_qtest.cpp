@@ -21,7 +21,7 @@
 #include "pictures/picture_loader.h"
 #include "platform/random.h"
 #include "widgets/picture_box.h"
-#include "widgets/placeholder_pictures.h"
+#include "widgets/picture_box_model.h"
 
 using namespace tavro::testing;
 

@@ -11,7 +11,6 @@
 #include <string>
 #include <thread>
 
-#include "capture/frame_source.h"
 #include "capture/source_choice.h"
 
 namespace tavro::testing {

@@ -7,7 +7,7 @@
 #include <QImageReader>
 
 #include "capture/ez_vid_cap.h"
-#include "capture/snapshot_writer.h"
+#include "capture/capture_path.h"
 #include "tests/capture/test_support.h"
 
 namespace tavro {

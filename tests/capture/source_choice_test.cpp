@@ -4,7 +4,6 @@
 
 #include <opencv2/core.hpp>
 
-#include "capture/camera_frame_source.h"
 
 namespace tavro {
 namespace {

@@ -1,4 +1,4 @@
-#include "capture/test_picture_source.h"
+#include "capture/source_choice.h"
 
 #include <gtest/gtest.h>
 

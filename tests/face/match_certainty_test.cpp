@@ -1,7 +1,7 @@
 // The scores of the last Identify and the certainty read from them, on tiny
 // databases of 2 x 2 faces whose sums can be followed by hand.
 
-#include "face/match_certainty.h"
+#include "face/face_recogniser.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <vector>
 
-#include "imaging/edge_patterns.h"
 #include "imaging/image_processing.h"
 
 namespace tavro {

@@ -13,7 +13,6 @@
 
 #include "face_picture_files.h"
 #include "files/file_set.h"
-#include "files/interrupt_cleanup.h"
 #include "platform/errors.h"
 #include "tool_run.h"
 

@@ -7,7 +7,6 @@
 
 #include "imaging/image_processing.h"
 #include "platform/errors.h"
-#include "widgets/placeholder_pictures.h"
 
 namespace {
 

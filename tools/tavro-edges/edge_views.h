@@ -7,7 +7,7 @@
 #include <QStringList>
 #include <optional>
 
-#include "files/guarded_files.h"
+#include "files/file_set.h"
 
 namespace tavro::edges_tool {
 

@@ -9,10 +9,9 @@
 
 #include "build_info.h"
 #include "edge_views.h"
-#include "files/guarded_files.h"
-#include "files/interrupt_cleanup.h"
+#include "files/entries.h"
+#include "files/file_set.h"
 #include "files/native_names.h"
-#include "files/runtime_folder.h"
 #include "grid_option.h"
 #include "platform/errors.h"
 #include "platform/standard_output.h"

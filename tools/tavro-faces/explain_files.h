@@ -8,7 +8,7 @@
 #include <QImage>
 #include <QString>
 
-#include "files/guarded_files.h"
+#include "files/file_set.h"
 
 namespace tavro::faces_tool {
 

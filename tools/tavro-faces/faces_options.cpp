@@ -5,7 +5,6 @@
 #include "app/face_folder.h"
 #include "app/recognition_session.h"
 #include "face/face_recogniser.h"
-#include "face/match_certainty.h"
 #include "files/entries.h"
 #include "files/native_names.h"
 

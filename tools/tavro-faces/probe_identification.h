@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/recognition_session.h"
-#include "face/match_certainty.h"
+#include "face/face_recogniser.h"
 #include "widgets/message_box.h"
 #include "widgets/picture_box_model.h"
 
