@@ -1,5 +1,5 @@
 // Drawing a grid object onto a canvas, each map stretched over the whole drawing area: the grid, the
-// cells edge tracing covered, the segment chain, the edge class map; and the histograms onto a chart.
+// cells edge tracing covered, the segment chain, the edge class map.
 
 #include <algorithm>
 
@@ -13,9 +13,6 @@ namespace {
 constexpr std::int16_t kSolidFill = 0;
 constexpr std::int32_t kTracedCellColour = rgb(230, 230, 230);
 constexpr std::int32_t kGlyphColour = rgb(0, 0, 0);
-constexpr std::int16_t kBarChartStyle = 7;
-constexpr std::int16_t kEdgeClassRows = 5;
-constexpr std::int16_t kAngleBinRows = 18;
 
 // Where column (or row) `index` of `cells` starts on a canvas side `extent` long: the quotient in
 // double precision, the product stored as a 32-bit float.
@@ -63,23 +60,6 @@ void drawGlyph(Canvas& canvas, std::uint8_t code, const CanvasRect& r) {
       break;
     default: break;
   }
-}
-
-// Sets up a one-column chart of `rows` rows and fills it from `table`, one
-// row per slot. The loop follows the row count the chart reports back, so a
-// chart reporting more rows than the table has slots stops at the first slot
-// past the end, its row already selected, and is not refreshed.
-template <std::size_t N>
-void chartTable(Chart& chart, std::int16_t rows, const FixedArray<std::int16_t, N>& table) {
-  chart.setProperty("chartType", kBarChartStyle);
-  chart.setProperty("RowCount", rows);
-  chart.setProperty("ColumnCount", 1);
-  const std::int16_t lastRow = checked::sub16(chart.property("RowCount"), 1);
-  for (std::int32_t i = 0; i <= lastRow; ++i) {
-    chart.setProperty("Row", checked::add16(i, 1));
-    chart.setProperty("Data", table.at(i));
-  }
-  chart.invoke("Refresh");
 }
 
 }  // namespace
@@ -151,14 +131,6 @@ void classImageProcessing::showEdges(Canvas& canvas) const {
       drawGlyph(canvas, edgeGrid_.at(x, y), r);
     }
   }
-}
-
-void classImageProcessing::showEdgeHistogram(Chart& chart) const {
-  chartTable(chart, kEdgeClassRows, edgeCounts_);
-}
-
-void classImageProcessing::showAngleHistogram(Chart& chart) const {
-  chartTable(chart, kAngleBinRows, angleHistogram_);
 }
 
 }  // namespace tavro
