@@ -1,5 +1,5 @@
 #pragma once
-// One recording: MJPG frames in an AVI file (AviWriter), encoded and
+// One recording: MJPG frames in an AVI file (capture/avi_writer.h), encoded and
 // written on a worker thread, played at the rate they came at (measured, so a
 // slow camera or frames left out make no fast video). It goes to a hidden file
 // beside the target and takes its name, and the replaced file's mode, when
@@ -22,28 +22,12 @@
 #include <QString>
 #include <QStringList>
 
+#include "capture/avi_writer.h"
 #include "capture/capture_path.h"
 #include "capture/frame_grabber.h"
 
 namespace tavro {
 
-// The open file the video goes to. Tests derive one that fills up.
-class FileBytes {
- public:
-  explicit FileBytes(int fd) : fd_(fd) {}
-  virtual ~FileBytes() = default;
-  // 0 once every byte is written, else the errno of the failure.
-  virtual int writeAt(std::uint64_t offset, const QByteArray& bytes);
-  // Up to size bytes; fewer at the end of the file or on a failure.
-  QByteArray readAt(std::uint64_t offset, std::uint32_t size) const;
-  int truncate(std::uint64_t size);
-  std::uint64_t size() const;
-
- private:
-  int fd_;
-};
-
-class AviWriter;  // the AVI file itself, private to video_recorder.cpp
 
 struct RecorderOptions {
   // Frames waiting to be written; beyond that new ones are dropped.
