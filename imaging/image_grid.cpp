@@ -62,6 +62,11 @@ void classImageProcessing::init(std::int16_t imageWidth, std::int16_t imageHeigh
   edgeGrid_ = Grid2D<std::uint8_t>(edgesWidth_, edgesHeight_, 0);
   EdgeThreshold_ = 0.0f;
   processType_ = 0;
+  buildEdgePatterns();
+}
+
+// The standard set into slots 0..13, each replaced whole; slot 14 stays empty.
+void classImageProcessing::buildEdgePatterns() {
   for (int slot = 0; slot < kStandardEdgePatterns; ++slot)
     edgePatterns_.at(slot) = kStandardEdgePatternSet[static_cast<std::size_t>(slot)];
 }

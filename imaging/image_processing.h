@@ -122,6 +122,7 @@ class classImageProcessing {
   float probeY() const noexcept { return probeY_; }
 
  private:
+  void buildEdgePatterns();  // the last step of init
   // Edge tracing helpers.
   bool spiralProbeStep(bool reset);
   void scanCellByCell();
