@@ -26,26 +26,18 @@ __attribute__((target_clones("avx2", "default")))
 std::vector<std::uint64_t> sumsOfAbsoluteDifferences(const std::uint8_t* faces, Size count,
                                                      const std::uint8_t* probe, Size n) {
   constexpr Size kChunk = Size{1} << 24;
-  std::vector<std::uint64_t> totals(count, 0);
+  std::vector<std::uint64_t> totals(count + 3, 0);
   for (Size f = 0; f < count; f += 4) {
-    // Past the last face, the last one again.
-    const std::uint8_t* a0 = faces + f * n;
-    const std::uint8_t* a1 = faces + std::min(f + 1, count - 1) * n;
-    const std::uint8_t* a2 = faces + std::min(f + 2, count - 1) * n;
-    const std::uint8_t* a3 = faces + std::min(f + 3, count - 1) * n;
+    const std::uint8_t* a[4];
+    for (Size k = 0; k < 4; ++k) a[k] = faces + std::min(f + k, count - 1) * n;  // past the last face, the last
     for (Size start = 0; start < n; start += kChunk) {
-      std::uint32_t p0 = 0, p1 = 0, p2 = 0, p3 = 0;
-      for (Size i = start; i < std::min(n, start + kChunk); ++i) {
-        const int b = probe[i];
-        p0 += static_cast<std::uint32_t>(std::abs(a0[i] - b));
-        p1 += static_cast<std::uint32_t>(std::abs(a1[i] - b));
-        p2 += static_cast<std::uint32_t>(std::abs(a2[i] - b));
-        p3 += static_cast<std::uint32_t>(std::abs(a3[i] - b));
-      }
-      const std::uint32_t partial[] = {p0, p1, p2, p3};
-      for (Size k = 0; k < 4 && f + k < count; ++k) totals[f + k] += partial[k];
+      std::uint32_t partial[4] = {};
+      for (Size i = start; i < std::min(n, start + kChunk); ++i)
+        for (Size k = 0; k < 4; ++k) partial[k] += static_cast<std::uint32_t>(std::abs(a[k][i] - probe[i]));
+      for (Size k = 0; k < 4; ++k) totals[f + k] += partial[k];
     }
   }
+  totals.resize(count);
   return totals;
 }
 
