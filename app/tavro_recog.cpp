@@ -103,7 +103,9 @@ void TAVRO_RECOG::createControls(const CameraSetting& camera) {
   ezVidCap1_->setGeometry(fromTwips(360, 120, 2400, 1800));
   ezVidCap1_->setAccessibleName(QStringLiteral("Camera"));
   // The live picture shows what of a snapshot a face box will read.
-  ezVidCap1_->setFaceGuide(QSize(PictureBoxModel::kFaceAreaSide, PictureBoxModel::kFaceAreaSide));
+  ezVidCap1_->setFaceGuide([](const QImage&) {
+    return QRect(0, 0, PictureBoxModel::kFaceAreaSide, PictureBoxModel::kFaceAreaSide);
+  });
 
   CMD_prevON_ = addButton("CMD_prevON", QStringLiteral("ON"), fromTwips(360, 2040, 1095, 375), kWhite);
   CMD_prevON_->setFont(courierNewBold(9));

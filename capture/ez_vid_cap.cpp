@@ -78,10 +78,6 @@ bool ezVidCap::WriteCameraFrameFile(const QString& path) {
   return session_->writeCameraFrameFile(path);
 }
 
-void ezVidCap::setFaceGuide(QSize picturePart) {
-  setFaceGuide([picturePart](const QImage&) { return QRect(QPoint(0, 0), picturePart); });
-}
-
 void ezVidCap::setFaceGuide(std::function<QRect(const QImage& frame)> findPart) {
   faceGuide_ = std::move(findPart);
   guidedPart_ = {};
@@ -149,9 +145,8 @@ void ezVidCap::paintEvent(QPaintEvent*) {
   }
 }
 
-// At the preview's own scale. The line runs along the first column and row
-// outside the part; a side on the picture's own edge lies on it. The part is
-// found again every few frames, so that finding it costs the preview little.
+// At the preview's own scale, along the first column and row outside the part (on the picture's edge
+// where the part reaches it); found again every few frames, so that finding costs the preview little.
 void ezVidCap::paintFaceGuide(QPainter& painter, const QImage& frame, bool newFrame) {
   if (!faceGuide_ || frame.isNull()) return;
   if (newFrame && framesShown_ % kFaceGuideInterval == 0) guidedPart_ = faceGuide_(frame);

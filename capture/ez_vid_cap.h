@@ -52,12 +52,10 @@ class ezVidCap : public QWidget {
   // recordings a killed program left in that folder are kept under visible
   // names and told through recordingNotice.
   void StartRecording();
-  // Outlines this much of each camera picture, from its top-left corner,
-  // over the live preview: the part a face box reads from a snapshot. The
-  // pictures themselves never carry it. An empty size draws none.
-  void setFaceGuide(QSize picturePart);
-  // The same for the part a function finds in a camera picture (an empty
-  // rectangle: none), asked for every kFaceGuideInterval-th frame shown.
+  // Outlines the part of each camera picture that findPart gives (an empty
+  // rectangle: none) over the live preview: the part a face box reads from a
+  // snapshot. The pictures themselves never carry it. findPart is asked for
+  // every kFaceGuideInterval-th frame shown.
   static constexpr std::uint64_t kFaceGuideInterval = 3;
   void setFaceGuide(std::function<QRect(const QImage& frame)> findPart);
 

@@ -152,7 +152,7 @@ TEST_F(CaptureLifecycleTest, ASnapshotAfterOpeningWaitsForThePictureToSettle) {
 TEST_F(CaptureLifecycleTest, SnapshotIsTheSourcePictureWhileTheGuideIsDrawn) {
   ezVidCap control(fakeCamera({.size = {160, 120}}));
   control.resize(160, 120);
-  control.setFaceGuide({101, 101});
+  control.setFaceGuide([](const QImage&) { return QRect(0, 0, 101, 101); });
   control.show();
   control.setLiveView(true);
   ASSERT_TRUE(runEventsUntil([&] { return control.framesShown() >= 3; }, 30s));
