@@ -123,13 +123,9 @@ class JpegDecoder : public PictureDecoder {
 
   // The library scales while it decodes; its output size is worked out here as it works it out.
   void reduceTo(int longerSide) override {
-    unsigned int denominator = 1;
-    while (denominator < 8 && std::max(info_.image_width, info_.image_height) / (denominator * 2) >= unsigned(longerSide))
-      denominator *= 2;
-    info_.scale_num = 1;
-    info_.scale_denom = denominator;
-    size_ = QSize(int((info_.image_width + denominator - 1) / denominator),
-                  int((info_.image_height + denominator - 1) / denominator));
+    unsigned int& d = info_.scale_denom;  // over scale_num, 1
+    for (d = 1; d < 8 && std::max(info_.image_width, info_.image_height) / (d * 2) >= unsigned(longerSide);) d *= 2;
+    size_ = QSize(int((info_.image_width + d - 1) / d), int((info_.image_height + d - 1) / d));
   }
 
  private:
