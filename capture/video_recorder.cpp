@@ -112,10 +112,9 @@ QString keepUnfinished(const QByteArray& folder, const QByteArray& hidden) {
       .arg(displayName(fromNativeName(visible)));
 }
 
-// A new hidden file ".tavro-rec-XXXXXX.avi" in the folder (raw bytes), its
-// name not growing with the one meant (kept inside the file), locked while
-// open so that keepUnfinishedRecordings passes it by, and created 0666 less
-// the umask. Sets path and returns the descriptor, or -1 with errno set.
+// A new hidden file ".tavro-rec-XXXXXX.avi" in the folder (raw bytes), its name not growing with the one
+// meant (kept inside the file), locked while open so that keepUnfinishedRecordings passes it by, and
+// created 0666 less the umask. Sets path and returns the descriptor, or -1 with errno set.
 int createHiddenRecording(const QByteArray& folder, QByteArray& path) {
   static const char letters[] = "abcdefghijklmnopqrstuvwxyz0123456789";
   for (int attempt = 0; attempt < 100; ++attempt) {
@@ -171,7 +170,15 @@ VideoRecorder::VideoRecorder(const QString& targetPath, double framesPerSecond, 
     ::unlink(hiddenPath_.constData());
     throw targetError(targetPath_, "recording file", QString::fromStdString(reasonFor(error)));
   }
-  [[maybe_unused]] static const bool exitHooked = std::atexit([] { finishAllAtExit(); }) == 0;
+  // exit() destroys the statics made after its handler was registered before it runs it: whatever
+  // writing a frame makes (OpenCV's codecs, its threads) is made first, by one frame written here.
+  [[maybe_unused]] static const bool exitHooked = [] {
+    std::vector<uchar> jpeg;
+    cv::Mat fitted;
+    cv::resize(cv::Mat(2, 2, CV_8UC3, cv::Scalar::all(0)), fitted, {4, 4});
+    cv::imencode(".jpg", fitted, jpeg, {cv::IMWRITE_JPEG_QUALITY, kJpegQuality});
+    return std::atexit([] { finishAllAtExit(); }) == 0;
+  }();
   {
     std::lock_guard lock(registry().mutex);
     registry().recorders.push_back(this);

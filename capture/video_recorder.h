@@ -1,11 +1,9 @@
 #pragma once
-// One recording: MJPG frames in an AVI file (capture/avi_writer.h), encoded and
-// written on a worker thread, played at the rate they came at (measured, so a
-// slow camera or frames left out make no fast video). It goes to a hidden file
-// beside the target and takes its name, and the replaced file's mode, when
-// finished. A failed write stops it at that frame, keeping those before; one
-// unfinished when the program calls exit() (as Qt does when the display goes)
-// is finished then.
+// One recording: MJPG frames in an AVI file (capture/avi_writer.h), encoded and written on a worker
+// thread, played at the rate they came at (measured, so a slow camera or frames left out make no fast
+// video). It goes to a hidden file beside the target and takes its name, and the replaced file's mode,
+// when finished. A failed write stops it at that frame, keeping those before; one unfinished when the
+// program calls exit() (as Qt does when the display goes) is finished then.
 
 #include <chrono>
 #include <condition_variable>
