@@ -12,7 +12,7 @@ namespace tavro {
 
 namespace {
 
-// A JPEG whose longer side is more than twice this is decoded at a reduced
+// A JPEG whose longer side is twice this or more is decoded at a reduced
 // scale to find its face: the face still covers more pixels than a box.
 constexpr int kFaceSearchSide = 640;
 

@@ -96,7 +96,9 @@ void StatusReport::identified(const QString& command, const QString& typedProbe,
   if (found.faceName.empty()) {
     text += QStringLiteral("like no stored face, so face 0 stands for it. ");
   } else {
-    text += QStringLiteral("face %1; %2. ").arg(found.faceNumber).arg(certaintyText(found.certainty, found.probe.face));
+    text += QStringLiteral("face %1; %2. ")
+                .arg(found.faceNumber)
+                .arg(certaintyText(found.certainty, found.probe.face));
   }
   say(text + shownFaceText(found));
 }
@@ -108,7 +110,8 @@ void StatusReport::loadedIntoInputImage(const QString& typedProbe, const QString
     return;
   }
   if (load.loaded()) {
-    const QString asItIs = load.face == PictureLoad::Face::NotFound ? QStringLiteral(", as it is: no face was found in it") : QString();
+    const QString asItIs =
+        load.face == PictureLoad::Face::NotFound ? QStringLiteral(", as it is: no face was found in it") : QString();
     say(command + fullPath(path) + QStringLiteral(" is in \"Input Image\"") + asItIs + u'.');
     return;
   }

@@ -1,7 +1,7 @@
 // tavro-faces [--faces DIR] [--runs N] [--json] [--scores] [--min-margin M]
-// [--explain DIR] [--find-face] PROBE...: trains the face database from the face files of a
-// folder and identifies each probe, as the window's "Train Database" and
-// "Check IMAGE" do.
+// [--explain DIR] [--find-face] PROBE...: trains the face database from the
+// face files of a folder and identifies each probe, as the window's "Train
+// Database" and "Check IMAGE" do.
 
 #include <QCoreApplication>
 #include <QGuiApplication>
@@ -154,7 +154,8 @@ int main(int argc, char* argv[]) {
     const QString shown = tavro::displayName(probe);
     try {
       ProbeAnswer answer = identification.identify(probe);
-      answer.uncertain = options.minMargin && tavro::isUncertainAnswer(answer.certainty, answer.face, *options.minMargin);
+      answer.uncertain =
+          options.minMargin && tavro::isUncertainAnswer(answer.certainty, answer.face, *options.minMargin);
       if (answer.face == tavro::PictureLoad::Face::NotFound) complain(noFaceFound(probe));
       if (!answer.probeLoaded) {
         complain(QStringLiteral("%1: not loaded (%2); its answer is for the picture shown before it")
